@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Sets up the machine (when needed), builds both builds and runs every test:
+# the native build (portable core with sanitizers) and the Windows build
+# (the installer and its tests under Wine).
+#
+#   scripts/test.sh [ctest arguments...]
+#
+# BUILD_DIR (default: build/ in the checkout) holds both builds and the Wine
+# prefix, which is made once and reused.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+jobs=$(nproc 2>/dev/null || echo 2)
+
+"$root/scripts/setup.sh"
+
+cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$build/native" -j"$jobs"
+
+cmake -S "$root" -B "$build/win" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+cmake --build "$build/win" -j"$jobs"
+
+status=0
+echo "== native tests"
+ctest --test-dir "$build/native" --output-on-failure "$@" || status=1
+echo "== Windows tests under Wine"
+ctest --test-dir "$build/win" --output-on-failure "$@" || status=1
+exit $status

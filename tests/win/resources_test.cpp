@@ -1,0 +1,43 @@
+// The string table as the program sees it: UTF-16 resources loaded as
+// Windows-1250 in the Hungarian locale.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "resources/resource_ids.h"
+
+namespace {
+
+TEST(Resources, AnsiCodePageIs1250) {
+  EXPECT_EQ(GetACP(), 1250u);
+}
+
+TEST(Resources, CaptionLoadsAsWindows1250Bytes) {
+  char buf[29];
+  memset(buf, 'x', sizeof buf);
+  int n = LoadStringA(GetModuleHandleA(nullptr), IDS_CAPTION, buf, sizeof buf);
+  const char expected[] = "ZeltaCAD telepit\xE9s";  // é is 0xE9 in Windows-1250
+  EXPECT_EQ(n, static_cast<int>(sizeof expected - 1));
+  EXPECT_EQ(0, memcmp(buf, expected, sizeof expected));
+}
+
+TEST(Resources, StringsAreHungarianUtf16) {
+  HRSRC block = FindResourceExW(nullptr, MAKEINTRESOURCEW(6),  // RT_STRING
+                                MAKEINTRESOURCEW(IDS_CAPTION / 16 + 1),
+                                MAKELANGID(LANG_HUNGARIAN, SUBLANG_DEFAULT));
+  ASSERT_NE(block, nullptr);
+  wchar_t wide[64] = {};
+  ASSERT_GT(LoadStringW(GetModuleHandleA(nullptr), IDS_CAPTION, wide, 64), 0);
+  EXPECT_EQ(wide[16], L'\x00E9');
+  EXPECT_EQ(MAKELANGID(LANG_HUNGARIAN, SUBLANG_DEFAULT), 1038);
+}
+
+TEST(Resources, ErrorWord) {
+  char buf[12];
+  ASSERT_GT(LoadStringA(GetModuleHandleA(nullptr), IDS_ERROR_WORD, buf, sizeof buf), 0);
+  EXPECT_STREQ(buf, "Hiba");
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# Runs Windows test programs under Wine, headless, in a prefix owned by one
+# build directory.
+#
+#   wine-harness.sh prefix DIR        create DIR/prefix once (locale, fonts, settings)
+#   wine-harness.sh start DIR         prefix, Xvfb (when there is no display), wineserver
+#   wine-harness.sh stop DIR          end the wineserver and the Xvfb started by 'start'
+#   wine-harness.sh run DIR PROG ...  run PROG under Wine in that environment
+#   wine-harness.sh env DIR           print the environment as shell assignments
+#
+# WINE_HARNESS_PREFIX overrides DIR/prefix (tests that need a fresh copy).
+set -euo pipefail
+
+cmd=${1:?command}; dir=${2:?directory}; shift 2
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+
+harness_env() {
+  export WINEPREFIX=${WINE_HARNESS_PREFIX:-$dir/prefix}
+  export WINEARCH=win32
+  export WINEDEBUG=${WINEDEBUG:--all}
+  # No menu or desktop files in the real home, no Mono/Gecko prompts.
+  export WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
+  # A Hungarian locale gives ANSI code page 1250 without touching the system.
+  export LOCPATH=$dir/locale
+  make_locale
+  # (bash itself cannot load a locale from LOCPATH; only its children use it)
+  { export LC_ALL=hu_HU.UTF-8; } 2>/dev/null
+  unset LANG LANGUAGE
+  if [ -z "${DISPLAY:-}" ] && [ -f "$dir/display" ]; then
+    export DISPLAY=$(cat "$dir/display")
+  fi
+}
+
+make_locale() {
+  [ -f "$dir/locale/hu_HU.UTF-8/LC_CTYPE" ] && return 0
+  mkdir -p "$dir/locale"
+  # Built aside and moved in, so that parallel callers never see half a locale.
+  local tmp
+  tmp=$(mktemp -d "$dir/locale/.new.XXXXXX")
+  localedef -i hu_HU -f UTF-8 "$tmp/hu_HU.UTF-8" >/dev/null 2>&1 || true
+  mv -T "$tmp/hu_HU.UTF-8" "$dir/locale/hu_HU.UTF-8" 2>/dev/null || true
+  rm -rf "$tmp"
+  [ -f "$dir/locale/hu_HU.UTF-8/LC_CTYPE" ]
+}
+
+make_prefix() {
+  local p=$WINEPREFIX
+  [ -f "$p/.harness-ready" ] && return 0
+  rm -rf "$p"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  # Windows that close in milliseconds and carry their own captions.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # The shell folders point into the real home folder: make them real folders.
+  local link
+  for link in "$p"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then
+      rm -f "$link"
+      mkdir -p "$link"
+    fi
+  done
+  # Wine's own fonts are used only from the Fonts folder; dialog units depend on them.
+  cp -f /usr/share/wine/fonts/* "$p/drive_c/windows/Fonts/"
+  wineserver -w
+  touch "$p/.harness-ready"
+}
+
+start_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 < /dev/null &
+    echo $! > "$dir/xvfb.pid"
+    local i
+    for i in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.05
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ]; then
+      echo ":$n" > "$dir/display"
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
+    rm -f "$dir/xvfb.pid"
+  done
+  echo "wine-harness: no free X display" >&2
+  return 1
+}
+
+case $cmd in
+  env)
+    harness_env
+    for v in WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES LOCPATH LC_ALL DISPLAY; do
+      printf '%s=%q\n' "$v" "${!v:-}"
+    done
+    ;;
+  prefix)
+    harness_env
+    exec 9>"$dir/.lock"
+    flock 9
+    make_prefix
+    ;;
+  start)
+    harness_env
+    exec 9>"$dir/.lock"
+    flock 9
+    make_prefix
+    rm -f "$dir/display"
+    start_display
+    # A persistent wineserver makes every later process start fast. Its output
+    # must not hold the caller's pipes open.
+    setsid wineserver -p >/dev/null 2>&1 < /dev/null || true
+    wine cmd /c exit >/dev/null 2>&1 < /dev/null || true
+    ;;
+  stop)
+    harness_env
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -f "$dir/xvfb.pid" ]; then
+      kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
+      rm -f "$dir/xvfb.pid"
+    fi
+    rm -f "$dir/display"
+    ;;
+  run)
+    harness_env
+    [ -f "$WINEPREFIX/.harness-ready" ] || "$0" prefix "$dir"
+    exec wine "$@"
+    ;;
+  *)
+    echo "wine-harness: unknown command $cmd" >&2
+    exit 2
+    ;;
+esac
