@@ -13,6 +13,8 @@ add_subdirectory(${ZELTA_GTEST_SOURCE} googletest EXCLUDE_FROM_ALL)
 add_library(zelta_portable STATIC ${ZELTA_PORTABLE_SOURCES})
 zelta_target_options(zelta_portable)
 target_include_directories(zelta_portable PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_definitions(zelta_portable PRIVATE
+  ZELTA_WEB_HOST="${ZELTA_WEB_HOST}" ZELTA_DOWNLOAD_HOST="${ZELTA_DOWNLOAD_HOST}")
 target_compile_options(zelta_portable PUBLIC ${ZELTA_SANITIZER_FLAGS})
 target_link_options(zelta_portable PUBLIC ${ZELTA_SANITIZER_FLAGS})
 

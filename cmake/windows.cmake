@@ -18,14 +18,21 @@ add_subdirectory(${ZELTA_GTEST_SOURCE} googletest EXCLUDE_FROM_ALL)
 add_library(zelta_portable STATIC ${ZELTA_PORTABLE_SOURCES})
 zelta_target_options(zelta_portable)
 target_include_directories(zelta_portable PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_definitions(zelta_portable PRIVATE
+  ZELTA_WEB_HOST="${ZELTA_WEB_HOST}" ZELTA_DOWNLOAD_HOST="${ZELTA_DOWNLOAD_HOST}")
 
 # The installer's Windows code, shared by the program and the test programs.
 add_library(zelta_windows STATIC
   catalogue/read_catalogue.cpp
+  install/advance_progress.cpp
+  web/distribution_download.cpp
   web/error_formatter.cpp
+  web/internet_session.cpp
+  web/remote_file.cpp
+  web/vendor_connection.cpp
 )
 zelta_target_options(zelta_windows)
-target_link_libraries(zelta_windows PUBLIC zelta_portable)
+target_link_libraries(zelta_windows PUBLIC zelta_portable wininet comctl32)
 
 # Resources go in as an object library so that the test programs carry the
 # same string table as the installer.

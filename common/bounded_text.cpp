@@ -1,7 +1,9 @@
 #include "common/bounded_text.h"
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 size_t TextCopy(char* dst, size_t size, const char* src) {
@@ -67,4 +69,12 @@ size_t TextFillPattern(char* dst, size_t size, const char* pattern,
     }
   }
   return len;
+}
+
+int TextToInt32(const char* text) {
+  if (text == nullptr) return 0;
+  long long number = strtoll(text, nullptr, 10);
+  if (number > INT32_MAX) return INT32_MAX;
+  if (number < INT32_MIN) return INT32_MIN;
+  return static_cast<int>(number);
 }

@@ -32,6 +32,11 @@ size_t TextFormat(char* dst, size_t size, const char* format, ...) ZELTA_PRINTF(
 size_t TextFillPattern(char* dst, size_t size, const char* pattern,
                        const char* arg1, const char* arg2 = nullptr);
 
+// Decimal text to a number as the C library reads it (leading blanks, a
+// sign, digits up to the first other character; 0 when there are none),
+// held at the 32-bit limits instead of overflowing.
+int TextToInt32(const char* text);
+
 // Array forms: the size comes from the buffer itself.
 template <size_t N> inline size_t TextCopy(char (&dst)[N], const char* src) {
   return TextCopy(dst, N, src);

@@ -1,0 +1,85 @@
+#include "web/transfer_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const std::string First = "ZeltaCAD WEB update system: V9.21";
+const std::string Second = "ZeltaSoft Ltd. 1992-2019.";
+
+bool Probe(const std::string& body, int32_t cancel = 0) {
+  return ProbeMarkersPresent(body.data(), body.size(), &cancel);
+}
+
+TEST(ProbeScan, BothMarkersInOrderOnCrLfLines) {
+  EXPECT_EQ(First.size(), 33u);
+  EXPECT_EQ(Second.size(), 25u);
+  EXPECT_TRUE(Probe(First + "\r\n" + Second + "\r\n"));
+  // Other lines around and between them are passed over; markers may go on.
+  EXPECT_TRUE(Probe("[Update]\r\n" + First + " (build 7)\r\nx\r\n" + Second + " All rights.\r\nend"));
+}
+
+TEST(ProbeScan, OrderMatters) {
+  EXPECT_FALSE(Probe(Second + "\r\n" + First + "\r\n"));
+  EXPECT_TRUE(Probe(Second + "\r\n" + First + "\r\n" + Second + "\r\n"));
+  // Both on one line counts once, as the first.
+  EXPECT_FALSE(Probe(First + Second + "\r\n"));
+}
+
+TEST(ProbeScan, SecondMarkerMustEndWithCrLf) {
+  EXPECT_FALSE(Probe(First + "\r\n" + Second));
+  EXPECT_FALSE(Probe(First + "\r\n" + Second + "\n"));
+  EXPECT_FALSE(Probe(First + "\n" + Second + "\n"));
+  EXPECT_FALSE(Probe(First + "\r\n" + Second + "\r"));
+}
+
+TEST(ProbeScan, MarkersAreCaseSensitiveAndAtLineStart) {
+  std::string lower = First;
+  lower[0] = 'z';
+  EXPECT_FALSE(Probe(lower + "\r\n" + Second + "\r\n"));
+  EXPECT_FALSE(Probe(" " + First + "\r\n" + Second + "\r\n"));
+  EXPECT_FALSE(Probe(First.substr(0, 32) + "\r\n" + Second + "\r\n"));
+}
+
+TEST(ProbeScan, OnlyTheFirst255BytesOfALineCount) {
+  // A marker that starts at byte 250 of an over-long line is not seen, and
+  // the line after it starts fresh.
+  std::string pad(300, 'p');
+  EXPECT_TRUE(Probe(pad + "\r\n" + First + "\r\n" + pad + "\r\n" + Second + "\r\n"));
+  EXPECT_FALSE(Probe(First + "\r\n" + std::string(250, ' ') + Second + "\r\n"));
+}
+
+TEST(ProbeScan, CancelStopsTheScan) {
+  EXPECT_FALSE(Probe(First + "\r\n" + Second + "\r\n", 1));
+  EXPECT_FALSE(ProbeMarkersPresent("", 0, nullptr));
+}
+
+TEST(DownloadFilter, NamesWithExOrDlAnywhere) {
+  EXPECT_TRUE(IsFilteredName("setup.ex_"));
+  EXPECT_TRUE(IsFilteredName("bin\\zelta.dl_"));
+  EXPECT_TRUE(IsFilteredName("ex_tra.txt"));
+  EXPECT_FALSE(IsFilteredName("setup.EX_"));
+  EXPECT_FALSE(IsFilteredName("setup.exe"));
+  EXPECT_FALSE(IsFilteredName("d_l_"));
+}
+
+TEST(DownloadFilter, KeepsOddOffsets) {
+  char data[] = {'x', 'A', 'x', 'B', 'x', 'C'};
+  ASSERT_EQ(DeinterleaveChunk(data, sizeof data), 3u);
+  EXPECT_EQ(std::string(data, 3), "ABC");
+  char odd[] = {'x', 'A', 'x', 'B', 'x'};
+  ASSERT_EQ(DeinterleaveChunk(odd, sizeof odd), 2u);
+  EXPECT_EQ(std::string(odd, 2), "AB");
+  char one[] = {'x'};
+  EXPECT_EQ(DeinterleaveChunk(one, 1), 0u);
+}
+
+TEST(ActivityMark, CycleStartsAtTheSecondChunk) {
+  EXPECT_STREQ(ActivityMark(0), "");
+  const char* expected[] = {"|", "/", "-", "\\", "", "|", "/"};
+  for (int chunk = 1; chunk <= 7; ++chunk) EXPECT_STREQ(ActivityMark(chunk), expected[chunk - 1]) << chunk;
+}
+
+}  // namespace

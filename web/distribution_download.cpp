@@ -1,0 +1,278 @@
+#include "web/distribution_download.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <direct.h>
+
+#include "catalogue/catalogue_names.h"
+#include "catalogue/install_state.h"
+#include "common/bounded_text.h"
+#include "install/advance_progress.h"
+#include "web/ini_lookup.h"
+#include "web/remote_file.h"
+#include "web/transfer_text.h"
+#include "web/vendor_paths.h"
+
+namespace {
+
+const DWORD TransferBufferSize = 512000;
+
+bool NormalEnd = false;
+
+// A whole small file from the server (catalogue, file list) in memory. The
+// caller frees *text.
+bool FetchWholeFile(const char* url, char** text, int32_t* length) {
+  *text = nullptr;
+  HINTERNET request;
+  if (OpenRemoteFile(url, &request, length)) return true;
+  *text = static_cast<char*>(malloc(static_cast<size_t>(*length)));
+  bool failed = *text == nullptr || ReadRemoteFile(request, *text, *length);
+  if (!InternetCloseHandle(request)) failed = true;
+  if (failed) {
+    free(*text);
+    *text = nullptr;
+  }
+  return failed;
+}
+
+bool MakeDirectory(const char* path) {
+  return _mkdir(path) == 0 || errno == EEXIST;
+}
+
+// Creates the folders between the download area's disc folder and a nested
+// file name ("Systems\bin\zelta.exe" needs Systems and Systems\bin).
+void MakeParentFolders(const char* discFolder, const char* fileName) {
+  char path[TextSize];
+  BuildLocalPath(path, sizeof path, discFolder, fileName);
+  size_t start = strlen(path) - strlen(fileName);
+  for (size_t i = start; path[i] != '\0'; ++i) {
+    if (path[i] != '\\' && path[i] != '/') continue;
+    char c = path[i];
+    path[i] = '\0';
+    CreateDirectoryA(path, nullptr);
+    path[i] = c;
+  }
+}
+
+HANDLE CreateLocalFile(const char* path) {
+  return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void SetItemText(int item, const char* text) {
+  SetDlgItemTextA(InstallState.ProgressDialog, item, text);
+}
+
+// The file-list work of one disc: every file of every chosen component.
+bool DownloadDiscFiles(int disc, const char* discFolder, const char* list, int32_t listLength) {
+  for (int component = 0; component < ComponentCount; ++component) {
+    if (!InstallState.DiscContent[disc - 1].Present[component]) continue;
+    if (InstallState.CancelRequested) return true;
+    for (int k = 1;; ++k) {
+      if (InstallState.CancelRequested) return true;
+      char key[32];
+      FormatNumberedKey(key, sizeof key, "File", k);
+      char value[TextSize];
+      IniLookup(Components[component].Key, key, value, sizeof value, list, static_cast<size_t>(listLength));
+      if (value[0] == '*') break;
+      char name[TextSize];
+      SourceNameFromEntry(name, sizeof name, value);
+      if (DownloadFile(discFolder, name, true)) return true;
+    }
+  }
+  return false;
+}
+
+bool SaveFileList(const char* discFolder, const char* listName, const char* list, int32_t listLength) {
+  char path[TextSize];
+  BuildLocalPath(path, sizeof path, discFolder, listName);
+  HANDLE file = CreateLocalFile(path);
+  if (file == INVALID_HANDLE_VALUE) return true;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, list, static_cast<DWORD>(listLength), &written, nullptr);
+  CloseHandle(file);
+  return !ok || written != static_cast<DWORD>(listLength);
+}
+
+}  // namespace
+
+bool FetchCatalogue() {
+  char url[TextSize];
+  BuildRemoteUrl(url, sizeof url, "Disc_01", "Install.ini");
+  char* catalogue;
+  int32_t length;
+  if (FetchWholeFile(url, &catalogue, &length)) {
+    InstallState.CancelRequested = 1;
+    return true;
+  }
+  size_t size = static_cast<size_t>(length);
+
+  char root[TextSize];
+  IniLookup("System", "RootDirectory", root, sizeof root, catalogue, size);
+  // The root is one folder name (or a path) below the drive's root; one
+  // that would lead elsewhere is no usable root.
+  if (root[0] == '*' || !IsSafeSourceName(root)) {
+    HWND owner = GetFocus();
+    if (owner == nullptr) owner = InstallState.ProgressDialog;
+    MessageBoxA(owner, "A telepítési könyvtár nem található a WEB-en!", "ZeltaCAD System Error!",
+                MB_ICONERROR | MB_OK);
+    free(catalogue);
+    InstallState.CancelRequested = 1;
+    return true;
+  }
+  memset(InstallState.RootDirectory, 0, sizeof InstallState.RootDirectory);
+  TextCopy(InstallState.RootDirectory, root);
+  TextAppend(InstallState.BasePath, root);
+  TextAppend(InstallState.BasePath, "\\ZeltaWin32\\");
+
+  for (int disc = 1; disc <= DiscCount; ++disc) {
+    if (InstallState.CancelRequested) {
+      free(catalogue);
+      return true;
+    }
+    char section[32];
+    FormatDiscSection(section, sizeof section, disc);
+    char value[TextSize];
+    if (!IniLookup(section, "", value, sizeof value, catalogue, size)) continue;
+    DiscContentRecord& content = InstallState.DiscContent[disc - 1];
+    for (int component = 0; component < ComponentCount; ++component) {
+      if (InstallState.CancelRequested) {
+        free(catalogue);
+        return true;
+      }
+      if (!InstallState.ComponentDownload[component]) continue;
+      if (!IniLookup(section, Components[component].Key, value, sizeof value, catalogue, size)) continue;
+      content.Bytes[component] = TextToInt32(value);
+      content.Present[component] = 1;
+      InstallState.DownloadBytes += content.Bytes[component];
+    }
+  }
+  free(catalogue);
+
+  for (int disc = 1; disc <= DiscCount; ++disc) {
+    if (InstallState.CancelRequested) return true;
+    const DiscContentRecord& content = InstallState.DiscContent[disc - 1];
+    for (int component = 0; component < ComponentCount; ++component) {
+      if (InstallState.ComponentDownload[component] && content.Present[component]) {
+        InstallState.InstallBytes += content.Bytes[component];
+      }
+    }
+  }
+  InstallState.ProgressTotal = InstallState.DownloadBytes + InstallState.InstallBytes;
+  return false;
+}
+
+bool CreateDownloadFolders() {
+  char path[TextSize];
+  TextFormat(path, sizeof path, "%c:\\", DriveLetter(InstallState.TargetDrive));
+  TextAppend(path, InstallState.RootDirectory);
+  if (!MakeDirectory(path)) return true;
+  TextAppend(path, "\\ZeltaWin32\\");
+  if (!MakeDirectory(path)) return true;
+  TextAppend(path, "Install");
+  return !MakeDirectory(path);
+}
+
+bool DownloadDistribution() {
+  NormalEnd = false;
+  for (int disc = 1; disc <= DiscCount; ++disc) {
+    if (InstallState.CancelRequested) return true;
+
+    char discFolder[32];
+    FormatDiscFolder(discFolder, sizeof discFolder, disc);
+    char path[TextSize];
+    BuildLocalPath(path, sizeof path, discFolder, nullptr);
+    if (!MakeDirectory(path)) return true;
+
+    char listName[32];
+    FormatFileListName(listName, sizeof listName, disc);
+    char url[TextSize];
+    BuildRemoteUrl(url, sizeof url, discFolder, listName);
+    HINTERNET request;
+    int32_t listLength;
+    if (OpenRemoteFile(url, &request, &listLength)) {
+      // The first disc without a file list ends the distribution.
+      NormalEnd = disc > 1;
+      return true;
+    }
+    char* list = static_cast<char*>(malloc(static_cast<size_t>(listLength)));
+    bool failed = list == nullptr || ReadRemoteFile(request, list, listLength);
+    InternetCloseHandle(request);
+
+    if (!failed) failed = DownloadDiscFiles(disc, discFolder, list, listLength);
+    if (!failed && disc == 1) failed = DownloadFile("Disc_01", "Install.ini", false);
+    if (!failed) failed = SaveFileList(discFolder, listName, list, listLength);
+    free(list);
+    if (failed) return true;
+  }
+  return false;
+}
+
+bool DownloadReachedNormalEnd() {
+  return NormalEnd;
+}
+
+bool DownloadFile(const char* discFolder, const char* fileName, bool progress) {
+  char text[TextSize];
+  BuildDisplayText(text, sizeof text, discFolder, fileName);
+  SetItemText(ItemFileLine, text);
+
+  // A name from the server's file list must stay inside its disc folder.
+  if (!IsSafeSourceName(fileName)) return true;
+
+  bool filtered = IsFilteredName(fileName);
+  char url[TextSize];
+  BuildRemoteUrl(url, sizeof url, discFolder, fileName);
+  HINTERNET request;
+  int32_t length;
+  if (OpenRemoteFile(url, &request, &length)) return true;
+
+  bool failed = false;
+  char path[TextSize];
+  BuildLocalPath(path, sizeof path, discFolder, fileName);
+  MakeParentFolders(discFolder, fileName);
+  HANDLE file = CreateLocalFile(path);
+  if (file == INVALID_HANDLE_VALUE) {
+    // Nothing can be stored: the file is missing, not done.
+    failed = true;
+  } else {
+    char* buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, TransferBufferSize));
+    if (buffer == nullptr) {
+      failed = true;
+    } else {
+      int64_t total = 0;
+      for (int chunk = 0;; ++chunk) {
+        DWORD received = 0;
+        if (!InternetReadFile(request, buffer, TransferBufferSize, &received)) {
+          failed = true;
+          break;
+        }
+        if (received == 0) {
+          // A body that ends before its announced length is a broken
+          // transfer, not a complete file.
+          if (total != length) failed = true;
+          break;
+        }
+        total += received;
+        DWORD keep = filtered ? static_cast<DWORD>(DeinterleaveChunk(buffer, received)) : received;
+        DWORD written = 0;
+        if (!WriteFile(file, buffer, keep, &written, nullptr) || written != keep) {
+          failed = true;
+          break;
+        }
+        if (progress) AdvanceProgress(static_cast<int32_t>(written));
+        if (chunk >= 1) SetItemText(ItemActivityMark, ActivityMark(chunk));
+      }
+      if (!HeapFree(GetProcessHeap(), 0, buffer)) failed = true;
+    }
+    CloseHandle(file);
+  }
+
+  SetItemText(ItemActivityMark, "");
+  if (!InternetCloseHandle(request)) failed = true;
+  return failed;
+}

@@ -1,0 +1,32 @@
+// Pure helpers of the transfer: the de-interleaving filter, the activity
+// mark and the probe file scan.
+#ifndef ZELTA_WEB_TRANSFER_TEXT_H
+#define ZELTA_WEB_TRANSFER_TEXT_H
+
+#include <cstddef>
+#include <cstdint>
+
+// Files whose names contain "ex_" or "dl_" are stored with a filler byte
+// before every real byte.
+bool IsFilteredName(const char* name);
+
+// Keeps the bytes at odd offsets of a chunk, packed to the front; returns
+// how many were kept (n / 2).
+size_t DeinterleaveChunk(char* data, size_t n);
+
+// The activity mark after chunk number `chunk` (0 for the first chunk, which
+// shows none): "|", "/", "-", "\", "" and round again.
+const char* ActivityMark(int chunk);
+
+// The marker lines of the probe file "Update.ini".
+extern const char ProbeFirstMarker[];   // 33 characters
+extern const char ProbeSecondMarker[];  // 25 characters
+
+// True when the body holds a line beginning with the first marker and, on a
+// later line, one beginning with the second. Only CR LF-ended lines count
+// (a last line without CR LF is never looked at), only their first 255
+// bytes. `cancel` is polled at every line end: once it is set the scan
+// answers false.
+bool ProbeMarkersPresent(const char* body, size_t length, const volatile int32_t* cancel);
+
+#endif

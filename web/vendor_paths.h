@@ -1,0 +1,40 @@
+// Where the vendor's files are, on the server and in the download area, and
+// how a file is named in the progress dialog. Every text is built in a
+// caller's buffer with the bound given; what does not fit is cut off.
+#ifndef ZELTA_WEB_VENDOR_PATHS_H
+#define ZELTA_WEB_VENDOR_PATHS_H
+
+#include <cstddef>
+
+// The two hosts, settings of the build (a host may carry ":port").
+const char* WebHost();       // HTTPS, 443
+const char* DownloadHost();  // HTTP, 80
+
+// "https://<web host>/Download/UpDate-V9.20" or "http://<download host>/UpDate-V9.20",
+// by InstallState.SecureMode.
+size_t BuildUpdateFolderUrl(char* out, size_t size);
+
+// The probe file "Update.ini" in the update folder.
+size_t BuildProbeUrl(char* out, size_t size);
+
+// Update folder + "/VarnelDemo", then "/" + disc folder and "/" + file name
+// when given (null leaves them out). Backslashes in the name stay as they are.
+size_t BuildRemoteUrl(char* out, size_t size, const char* discFolder, const char* fileName);
+
+// InstallState.BasePath + "Install\", then the disc folder, then "\" + name.
+size_t BuildLocalPath(char* out, size_t size, const char* discFolder, const char* fileName);
+
+// "https://... .../VarnelDemo/Disc_nn/name" (or "http://... .../..."):
+// never the host or the update folder.
+size_t BuildDisplayText(char* out, size_t size, const char* discFolder, const char* fileName);
+
+// The file name of a file-list entry: leading blanks and one backslash
+// skipped, ended by the first blank or comma.
+size_t SourceNameFromEntry(char* out, size_t size, const char* value);
+
+// False for a name that could leave its disc folder or name something else
+// than a plain file below it: empty, a second root ("\" or "/" first), a
+// drive or stream (":"), or a ".." segment.
+bool IsSafeSourceName(const char* name);
+
+#endif
