@@ -34,6 +34,17 @@ TEST(Resources, StringsAreHungarianUtf16) {
   EXPECT_EQ(MAKELANGID(LANG_HUNGARIAN, SUBLANG_DEFAULT), 1038);
 }
 
+TEST(Resources, MessagesKeepTheLettersOnlyWindows1250Has) {
+  // ő and ű exist in Windows-1250 (0xF5, 0xFB) but not in Windows-1252.
+  char buf[128];
+  ASSERT_GT(LoadStringA(GetModuleHandleA(nullptr), IDS_OVERWRITE_EXISTING, buf, sizeof buf), 0);
+  EXPECT_STREQ(buf, "Megl\xE9v\xF5 f\xE1jl: %s! Fel\xFCl k\xEDv\xE1nja \xEDrni?");
+  ASSERT_GT(LoadStringA(GetModuleHandleA(nullptr), IDS_SETUP_CAPTION, buf, sizeof buf), 0);
+  EXPECT_STREQ(buf, "ZeltaCAD DEMO let\xF6lt\xE9s a WEB-r\xF5l:");
+  ASSERT_GT(LoadStringA(GetModuleHandleA(nullptr), IDS_WRONG_DISC, buf, sizeof buf), 0);
+  EXPECT_STREQ(buf, "A(z) %s meghajt\xF3" "ban NEM a -' %s '- jel\xFB flopyt van, vagy m\xE1s hiba! Folytatja?");
+}
+
 TEST(Resources, ErrorWord) {
   char buf[12];
   ASSERT_GT(LoadStringA(GetModuleHandleA(nullptr), IDS_ERROR_WORD, buf, sizeof buf), 0);
