@@ -6,9 +6,15 @@
 #   wine-harness.sh start DIR         prefix, Xvfb (when there is no display), wineserver
 #   wine-harness.sh stop DIR          end the wineserver and the Xvfb started by 'start'
 #   wine-harness.sh run DIR PROG ...  run PROG under Wine in that environment
+#   wine-harness.sh run-isolated DIR PROG ...
+#                                     run PROG with a wineserver of its own, ended
+#                                     afterwards (for a prefix used inside a
+#                                     private network namespace: the wineserver
+#                                     owns the sockets, so it must start there)
 #   wine-harness.sh env DIR           print the environment as shell assignments
 #
-# WINE_HARNESS_PREFIX overrides DIR/prefix (tests that need a fresh copy).
+# WINE_HARNESS_PREFIX names another prefix than DIR/prefix; it is made as a
+# copy of DIR/prefix the first time.
 set -euo pipefail
 
 cmd=${1:?command}; dir=${2:?directory}; shift 2
@@ -48,6 +54,12 @@ make_prefix() {
   local p=$WINEPREFIX
   [ -f "$p/.harness-ready" ] && return 0
   rm -rf "$p"
+  if [ "$p" != "$dir/prefix" ]; then
+    # A copy of the build's prefix takes seconds instead of a new wineboot.
+    WINEPREFIX=$dir/prefix make_prefix
+    cp -a "$dir/prefix" "$p"
+    return 0
+  fi
   wineboot -i >/dev/null 2>&1
   wineserver -w
   # Windows that close in milliseconds and carry their own captions.
@@ -108,6 +120,9 @@ case $cmd in
     exec 9>"$dir/.lock"
     flock 9
     make_prefix
+    # Xvfb and the wineserver live on after this script: they must not
+    # inherit the lock, or every later caller waits for them.
+    exec 9>&-
     rm -f "$dir/display"
     start_display
     # A persistent wineserver makes every later process start fast. Its output
@@ -128,6 +143,19 @@ case $cmd in
     harness_env
     [ -f "$WINEPREFIX/.harness-ready" ] || "$0" prefix "$dir"
     exec wine "$@"
+    ;;
+  run-isolated)
+    harness_env
+    [ -f "$WINEPREFIX/.harness-ready" ] || "$0" prefix "$dir"
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    setsid wineserver -p >/dev/null 2>&1 < /dev/null || true
+    wine cmd /c exit >/dev/null 2>&1 < /dev/null || true
+    status=0
+    wine "$@" || status=$?
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    exit $status
     ;;
   *)
     echo "wine-harness: unknown command $cmd" >&2

@@ -1,0 +1,127 @@
+#include "tests/win/test_site.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+std::string ToWindows(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+void MakeParents(const std::string& path) {
+  for (size_t i = 3; i < path.size(); ++i) {
+    if (path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+  }
+}
+
+}  // namespace
+
+std::string SitePath() {
+  const char* site = getenv("ZELTA_SITE");
+  if (site == nullptr || site[0] != '/') {
+    ADD_FAILURE() << "ZELTA_SITE is not set: run under tools/vendor/vendor-net.sh";
+    return "Z:\\nonexistent";
+  }
+  return "Z:" + ToWindows(site);
+}
+
+std::string UpdateFolder(SiteHost host) {
+  return SitePath() + (host == WebSite ? "\\web\\Download\\UpDate-V9.20" : "\\download\\UpDate-V9.20");
+}
+
+void WriteSiteFile(SiteHost host, const std::string& relative, const std::string& content) {
+  std::string path = UpdateFolder(host) + "\\" + ToWindows(relative);
+  MakeParents(path);
+  FILE* f = fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  fwrite(content.data(), 1, content.size(), f);
+  fclose(f);
+}
+
+void WriteProbe(SiteHost host) {
+  WriteSiteFile(host, "Update.ini",
+                "[Update]\r\nZeltaCAD WEB update system: V9.21\r\nZeltaSoft Ltd. 1992-2019.\r\n");
+}
+
+void SetFault(SiteHost host, const std::string& relative, const std::string& fault) {
+  std::string folder = host == WebSite ? "\\faults\\web\\Download\\UpDate-V9.20\\"
+                                       : "\\faults\\download\\UpDate-V9.20\\";
+  std::string path = SitePath() + folder + ToWindows(relative);
+  if (fault.empty()) {
+    DeleteFileA(path.c_str());
+    return;
+  }
+  MakeParents(path);
+  FILE* f = fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  fputs((fault + "\n").c_str(), f);
+  fclose(f);
+}
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string child = path + "\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(child.c_str());
+      }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+void ClearSite() {
+  RemoveTree(SitePath() + "\\web");
+  RemoveTree(SitePath() + "\\download");
+  RemoveTree(SitePath() + "\\faults");
+}
+
+bool ReadLocalFile(const std::string& path, std::string* content) {
+  FILE* f = fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  content->clear();
+  char buf[65536];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) content->append(buf, n);
+  fclose(f);
+  return true;
+}
+
+bool PathExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string TestBytes(size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  unsigned x = seed * 2654435761u + 1;
+  for (size_t i = 0; i < size; ++i) {
+    x = x * 1103515245u + 12345u;
+    bytes[i] = static_cast<char>(x >> 16);
+  }
+  return bytes;
+}
+
+std::string Interleave(const std::string& real) {
+  std::string stored;
+  stored.reserve(real.size() * 2);
+  for (char c : real) {
+    stored.push_back('#');
+    stored.push_back(c);
+  }
+  return stored;
+}

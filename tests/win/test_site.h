@@ -1,0 +1,45 @@
+// Test support for the web tests: the vendor's site as files on the test
+// server (seen through Wine's Z: drive), faults on demand, local folders.
+#ifndef ZELTA_TESTS_WIN_TEST_SITE_H
+#define ZELTA_TESTS_WIN_TEST_SITE_H
+
+#include <string>
+#include <vector>
+
+enum SiteHost { WebSite, DownloadSite };
+
+// The Windows path of the site folder the test server serves (ZELTA_SITE).
+std::string SitePath();
+
+// The update folder of a host in the site: ...\web\Download\UpDate-V9.20 or
+// ...\download\UpDate-V9.20.
+std::string UpdateFolder(SiteHost host);
+
+// Writes a file below the host's update folder ("VarnelDemo/Disc_01/Install.ini").
+void WriteSiteFile(SiteHost host, const std::string& relative, const std::string& content);
+
+// A good probe file on the host.
+void WriteProbe(SiteHost host);
+
+// Sets (or, with an empty fault, removes) the fault for a path below the
+// host's update folder, e.g. "status 404", "short 10", "no-length".
+void SetFault(SiteHost host, const std::string& relative, const std::string& fault);
+
+// Empties the whole site: files of both hosts and all faults.
+void ClearSite();
+
+// Removes a local folder tree (no error when it is not there).
+void RemoveTree(const std::string& path);
+
+// Reads a whole local file; false when it cannot be opened.
+bool ReadLocalFile(const std::string& path, std::string* content);
+
+bool PathExists(const std::string& path);
+
+// Deterministic test bytes.
+std::string TestBytes(size_t size, unsigned seed);
+
+// Stores bytes as the server keeps filtered files: a filler before each byte.
+std::string Interleave(const std::string& real);
+
+#endif

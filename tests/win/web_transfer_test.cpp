@@ -1,0 +1,491 @@
+// The web transfer against the loopback vendor server, through WinINet.
+// Runs inside tools/vendor/vendor-net.sh (private network, the vendor's host
+// names on 127.0.0.1, a trusted test CA).
+#include <windows.h>
+#include <wininet.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "catalogue/install_state.h"
+#include "common/bounded_text.h"
+#include "install/advance_progress.h"
+#include "tests/win/message_box_answerer.h"
+#include "tests/win/recording_dialog.h"
+#include "tests/win/test_site.h"
+#include "web/distribution_download.h"
+#include "web/internet_session.h"
+#include "web/remote_file.h"
+#include "web/status_log.h"
+#include "web/vendor_connection.h"
+#include "web/vendor_paths.h"
+
+namespace {
+
+const char LocalRoot[] = "C:\\WebTestRoot";
+const char DownloadArea[] = "C:\\WebTestRoot\\ZeltaWin32\\Install\\";
+
+class WebTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetInstallState();
+    StatusLogClear();
+    ClearSessionHandles();
+    InstallState.Instance = GetModuleHandleA(nullptr);
+    InstallState.TargetDrive = 3;
+    TextCopy(InstallState.BasePath, "C:\\");
+    ClearSite();
+    WriteProbe(WebSite);
+    WriteProbe(DownloadSite);
+    RemoveTree(LocalRoot);
+  }
+  void TearDown() override {
+    CloseSession();
+    ClearSite();
+    RemoveTree(LocalRoot);
+  }
+
+  void OpenSecure() {
+    InstallState.SecureMode = 1;
+    ASSERT_FALSE(OpenSession(1, WebHost(), "", ""));
+  }
+
+  std::string Url(const std::string& relative) {
+    char url[256];
+    BuildUpdateFolderUrl(url, sizeof url);
+    return std::string(url) + "/" + relative;
+  }
+};
+
+// ---------------------------------------------------------------- probe
+
+TEST_F(WebTest, ProbeAcceptsBothMarkersInOrder) {
+  OpenSecure();
+  EXPECT_TRUE(ProbeServer(SessionHandle()));
+  WriteSiteFile(WebSite, "Update.ini",
+                "ZeltaCAD WEB update system: V9.21 (web)\r\nnote\r\nZeltaSoft Ltd. 1992-2019. Budapest\r\n");
+  EXPECT_TRUE(ProbeServer(SessionHandle()));
+}
+
+TEST_F(WebTest, ProbeRefusesWrongOrderAndUnterminatedSecondMarker) {
+  OpenSecure();
+  WriteSiteFile(WebSite, "Update.ini",
+                "ZeltaSoft Ltd. 1992-2019.\r\nZeltaCAD WEB update system: V9.21\r\n");
+  EXPECT_FALSE(ProbeServer(SessionHandle()));
+  WriteSiteFile(WebSite, "Update.ini",
+                "ZeltaSoft Ltd. 1992-2019.\r\nZeltaCAD WEB update system: V9.21\r\nZeltaSoft Ltd. 1992-2019.\r\n");
+  EXPECT_TRUE(ProbeServer(SessionHandle()));
+  WriteSiteFile(WebSite, "Update.ini", "ZeltaCAD WEB update system: V9.21\r\nZeltaSoft Ltd. 1992-2019.");
+  EXPECT_FALSE(ProbeServer(SessionHandle()));
+}
+
+TEST_F(WebTest, ProbeRefusesAnswersWithoutUsableLength) {
+  OpenSecure();
+  for (const char* fault : {"no-length", "chunked", "zero-length", "status 404", "status 500", "html"}) {
+    SetFault(WebSite, "Update.ini", fault);
+    EXPECT_FALSE(ProbeServer(SessionHandle())) << fault;
+  }
+  SetFault(WebSite, "Update.ini", "");
+  EXPECT_TRUE(ProbeServer(SessionHandle()));
+  EXPECT_EQ(StatusLogCount(), 0u);  // the probe itself records nothing
+}
+
+TEST_F(WebTest, ProbeFailsOnceCancelled) {
+  OpenSecure();
+  InstallState.CancelRequested = 1;
+  EXPECT_FALSE(ProbeServer(SessionHandle()));
+}
+
+TEST_F(WebTest, CloseSessionTwiceIsHarmless) {
+  OpenSecure();
+  EXPECT_NE(SessionHandle(), nullptr);
+  CloseSession();
+  EXPECT_EQ(SessionHandle(), nullptr);
+  CloseSession();
+  EXPECT_EQ(SessionHandle(), nullptr);
+}
+
+// ---------------------------------------------------------- remote files
+
+TEST_F(WebTest, RemoteFileIsReadWhole) {
+  OpenSecure();
+  std::string content = TestBytes(70000, 1);
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_01/Install.ini", content);
+  HINTERNET request;
+  int32_t length;
+  ASSERT_FALSE(OpenRemoteFile(Url("VarnelDemo/Disc_01/Install.ini").c_str(), &request, &length));
+  ASSERT_EQ(length, 70000);
+  std::string buffer(length, '\0');
+  EXPECT_FALSE(ReadRemoteFile(request, &buffer[0], length));
+  InternetCloseHandle(request);
+  EXPECT_EQ(buffer, content);
+}
+
+TEST_F(WebTest, MissingFileLeavesOneStatusEntryEndingWithTheUrl) {
+  OpenSecure();
+  std::string url = Url("VarnelDemo/Disc_01/nothing.txt");
+  HINTERNET request = reinterpret_cast<HINTERNET>(1);
+  int32_t length = 5;
+  EXPECT_TRUE(OpenRemoteFile(url.c_str(), &request, &length));
+  EXPECT_EQ(length, 0);
+  EXPECT_EQ(request, nullptr);
+  ASSERT_EQ(StatusLogCount(), 1u);
+  EXPECT_EQ(StatusLogEntry(0)->level, 0);
+  EXPECT_EQ(std::string(StatusLogEntry(0)->text),
+            "- Hiba: [RP029] :Ez a file nem elérhető!: " + url);
+
+  // Any other status than 200 counts the same.
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_01/forbidden.txt", "x");
+  SetFault(WebSite, "VarnelDemo/Disc_01/forbidden.txt", "status 403");
+  EXPECT_TRUE(OpenRemoteFile(Url("VarnelDemo/Disc_01/forbidden.txt").c_str(), &request, &length));
+  EXPECT_EQ(StatusLogCount(), 2u);
+}
+
+TEST_F(WebTest, ZeroOrMissingLengthFailsWithoutStatusEntry) {
+  OpenSecure();
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_01/a.txt", "content");
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_01/empty.txt", "");
+  HINTERNET request;
+  int32_t length;
+  EXPECT_TRUE(OpenRemoteFile(Url("VarnelDemo/Disc_01/empty.txt").c_str(), &request, &length));
+  for (const char* fault : {"no-length", "chunked", "zero-length"}) {
+    SetFault(WebSite, "VarnelDemo/Disc_01/a.txt", fault);
+    EXPECT_TRUE(OpenRemoteFile(Url("VarnelDemo/Disc_01/a.txt").c_str(), &request, &length)) << fault;
+    EXPECT_EQ(length, 0);
+  }
+  EXPECT_EQ(StatusLogCount(), 0u);
+}
+
+TEST_F(WebTest, ShortBodyIsAReadFailure) {
+  OpenSecure();
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_01/a.txt", TestBytes(5000, 2));
+  SetFault(WebSite, "VarnelDemo/Disc_01/a.txt", "short 100");
+  HINTERNET request;
+  int32_t length;
+  ASSERT_FALSE(OpenRemoteFile(Url("VarnelDemo/Disc_01/a.txt").c_str(), &request, &length));
+  EXPECT_EQ(length, 5000);
+  std::string buffer(length, '\0');
+  EXPECT_TRUE(ReadRemoteFile(request, &buffer[0], length));
+  InternetCloseHandle(request);
+}
+
+// ------------------------------------------------------------ catalogue
+
+const char SizingCatalogue[] =
+    "[System]\r\nRootDirectory=WebTestRoot\r\nVersion=9.21\r\n"
+    "[Disc01]\r\nName=Egyes\r\nSetup=100\r\nSystems=200\r\nDrawings=50\r\nHelp=7\r\n"
+    "[Disc03]\r\nName=Harmas\r\nSystems=1000\r\nBlocks=30\r\n"
+    "[Directorys]\r\nDir1=\\ZeltaWin32\r\n";
+
+TEST_F(WebTest, CatalogueSizesChosenComponentsAcrossDiscGaps) {
+  OpenSecure();
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_01/Install.ini", SizingCatalogue);
+  InstallState.ComponentDownload[ComponentDrawings] = 0;
+  ASSERT_FALSE(FetchCatalogue());
+  EXPECT_STREQ(InstallState.RootDirectory, "WebTestRoot");
+  EXPECT_STREQ(InstallState.BasePath, "C:\\WebTestRoot\\ZeltaWin32\\");
+  const DiscContentRecord& one = InstallState.DiscContent[0];
+  EXPECT_EQ(one.Present[ComponentSetup], 1);
+  EXPECT_EQ(one.Bytes[ComponentSystems], 200);
+  EXPECT_EQ(one.Present[ComponentDrawings], 0);  // deselected: neither present nor sized
+  EXPECT_EQ(one.Bytes[ComponentDrawings], 0);
+  EXPECT_EQ(one.Bytes[ComponentHelp], 7);
+  for (int c = 0; c < ComponentCount; ++c) EXPECT_EQ(InstallState.DiscContent[1].Present[c], 0);
+  EXPECT_EQ(InstallState.DiscContent[2].Bytes[ComponentSystems], 1000);
+  EXPECT_EQ(InstallState.DiscContent[2].Present[ComponentBlocks], 1);
+  EXPECT_EQ(InstallState.DownloadBytes, 1337);
+  EXPECT_EQ(InstallState.InstallBytes, 1337);
+  EXPECT_EQ(InstallState.ProgressTotal, 2674);
+  EXPECT_EQ(InstallState.CancelRequested, 0);
+}
+
+TEST_F(WebTest, CatalogueWithoutRootDirectoryShowsTheMessageAndCancels) {
+  OpenSecure();
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_01/Install.ini", "[System]\r\nVersion=9.21\r\n");
+  MessageBoxAnswerer answer("ZeltaCAD System Error!", IDOK);
+  EXPECT_TRUE(FetchCatalogue());
+  EXPECT_TRUE(answer.seen());
+  EXPECT_EQ(answer.text(), "A telepítési könyvtár nem található a WEB-en!");
+  EXPECT_EQ(InstallState.CancelRequested, 1);
+  EXPECT_STREQ(InstallState.BasePath, "C:\\");
+}
+
+TEST_F(WebTest, RootDirectoryLeadingOutOfTheDriveRootIsRefused) {
+  OpenSecure();
+  for (const char* root : {"..\\Windows", "D:\\Elsewhere", "\\\\server\\share"}) {
+    InstallState.CancelRequested = 0;
+    WriteSiteFile(WebSite, "VarnelDemo/Disc_01/Install.ini",
+                  std::string("[System]\r\nRootDirectory=") + root + "\r\n");
+    MessageBoxAnswerer answer("ZeltaCAD System Error!", IDOK);
+    EXPECT_TRUE(FetchCatalogue()) << root;
+    EXPECT_TRUE(answer.seen()) << root;
+    EXPECT_EQ(InstallState.CancelRequested, 1);
+  }
+}
+
+TEST_F(WebTest, UnreadableCatalogueCancels) {
+  OpenSecure();
+  EXPECT_TRUE(FetchCatalogue());
+  EXPECT_EQ(InstallState.CancelRequested, 1);
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_01/Install.ini", SizingCatalogue);
+  SetFault(WebSite, "VarnelDemo/Disc_01/Install.ini", "short 20");
+  InstallState.CancelRequested = 0;
+  EXPECT_TRUE(FetchCatalogue());
+  EXPECT_EQ(InstallState.CancelRequested, 1);
+}
+
+// ------------------------------------------------------------- download
+
+// A two-disc distribution: the sizes in the catalogue are the real sizes.
+struct TwoDiscs {
+  std::string setupReal = "ABC";                      // stored interleaved
+  std::string big = TestBytes(1300000, 3);            // three chunks
+  std::string nested = TestBytes(1000, 4);
+  std::string help = "help text\r\n";
+  std::string drawing = TestBytes(300, 5);
+  std::string library = TestBytes(2000, 6);           // "dl_" on disc 2
+  std::string catalogue;
+  std::string list1, list2;
+
+  void Publish(SiteHost host) {
+    catalogue = "[System]\r\nRootDirectory=WebTestRoot\r\n"
+                "[Disc01]\r\nName=Egyes lemez\r\nSetup=" + std::to_string(setupReal.size() + nested.size()) +
+                "\r\nSystems=" + std::to_string(big.size()) + "\r\nHelp=" + std::to_string(help.size()) +
+                "\r\nDrawings=" + std::to_string(drawing.size()) +
+                "\r\n[Disc02]\r\nName=Kettes lemez\r\nSystems=" + std::to_string(library.size()) + "\r\n";
+    list1 = "[Disc]\r\nName=Egyes lemez\r\n"
+            "[Setup]\r\nFile1=  \\setup.ex_,*?\\ZeltaWin32\\setup.exe\r\nFile2=\\Systems\\bin\\nested.dat \\ZeltaWin32\\n.dat\r\n"
+            "[Systems]\r\nFile1=\\big.bin \\ZeltaWin32\\big.bin\r\n"
+            "[Drawings]\r\nFile1=\\drawing.dwg \\Drawings\\drawing.dwg\r\n"
+            "[Help]\r\nFile1=\\help.txt *%\\help\\help.txt\r\n";
+    list2 = "[Disc]\r\nName=Kettes lemez\r\n[Systems]\r\nFile1=\\zelta.dl_ \\ZeltaWin32\\zelta.dll\r\n";
+    WriteSiteFile(host, "VarnelDemo/Disc_01/Install.ini", catalogue);
+    WriteSiteFile(host, "VarnelDemo/Disc_01/Fajls_1.ini", list1);
+    WriteSiteFile(host, "VarnelDemo/Disc_01/setup.ex_", std::string("xAxBxC"));
+    WriteSiteFile(host, "VarnelDemo/Disc_01/Systems/bin/nested.dat", nested);
+    WriteSiteFile(host, "VarnelDemo/Disc_01/big.bin", big);
+    WriteSiteFile(host, "VarnelDemo/Disc_01/drawing.dwg", drawing);
+    WriteSiteFile(host, "VarnelDemo/Disc_01/help.txt", help);
+    WriteSiteFile(host, "VarnelDemo/Disc_02/Fajls_2.ini", list2);
+    WriteSiteFile(host, "VarnelDemo/Disc_02/zelta.dl_", Interleave(library));
+  }
+
+  int32_t ChosenBytes() const {  // Drawings not chosen
+    return static_cast<int32_t>(setupReal.size() + nested.size() + big.size() + help.size() + library.size());
+  }
+};
+
+class DownloadTest : public WebTest {
+ protected:
+  void Prepare() {
+    dist.Publish(WebSite);
+    OpenSecure();
+    InstallState.ComponentDownload[ComponentDrawings] = 0;
+    ASSERT_FALSE(FetchCatalogue());
+    ASSERT_FALSE(CreateDownloadFolders());
+  }
+  std::string Local(const std::string& relative) { return std::string(DownloadArea) + relative; }
+  std::string LocalContent(const std::string& relative) {
+    std::string content;
+    EXPECT_TRUE(ReadLocalFile(Local(relative), &content)) << relative;
+    return content;
+  }
+
+  TwoDiscs dist;
+};
+
+TEST_F(DownloadTest, TwoDiscsEndAtTheMissingThirdFileList) {
+  Prepare();
+  RecordingDialog dialog;
+  EXPECT_TRUE(DownloadDistribution());
+  EXPECT_TRUE(DownloadReachedNormalEnd());
+
+  EXPECT_EQ(LocalContent("Disc_01\\setup.ex_"), "ABC");
+  EXPECT_EQ(LocalContent("Disc_01\\Systems\\bin\\nested.dat"), dist.nested);
+  EXPECT_EQ(LocalContent("Disc_01\\big.bin"), dist.big);
+  EXPECT_EQ(LocalContent("Disc_01\\help.txt"), dist.help);
+  EXPECT_EQ(LocalContent("Disc_02\\zelta.dl_"), dist.library);
+  EXPECT_EQ(LocalContent("Disc_01\\Install.ini"), dist.catalogue);
+  EXPECT_EQ(LocalContent("Disc_01\\Fajls_1.ini"), dist.list1);
+  EXPECT_EQ(LocalContent("Disc_02\\Fajls_2.ini"), dist.list2);
+  EXPECT_FALSE(PathExists(Local("Disc_01\\drawing.dwg")));  // component not chosen
+  EXPECT_TRUE(PathExists(Local("Disc_03")));                  // made before its list was asked for
+  EXPECT_FALSE(PathExists(Local("Disc_03\\Fajls_3.ini")));
+  EXPECT_FALSE(PathExists(Local("Disc_04")));
+
+  // Install.ini does not advance the bar: exactly the chosen files did.
+  EXPECT_EQ(InstallState.ProgressDone, dist.ChosenBytes());
+  EXPECT_EQ(InstallState.ProgressTotal, 2 * dist.ChosenBytes());
+  EXPECT_EQ(dialog.BarPosition(), 500);
+  EXPECT_EQ(dialog.CurrentText(ItemPercent), " 50.0%");
+
+  // The file line names each file without host or update folder.
+  std::vector<std::string> files = dialog.TextsOf(ItemFileLine);
+  ASSERT_EQ(files.size(), 6u);
+  EXPECT_EQ(files[0], "https://... .../VarnelDemo/Disc_01/setup.ex_");
+  EXPECT_EQ(files[1], "https://... .../VarnelDemo/Disc_01/Systems\\bin\\nested.dat");
+  EXPECT_EQ(files[4], "https://... .../VarnelDemo/Disc_01/Install.ini");
+  EXPECT_EQ(files[5], "https://... .../VarnelDemo/Disc_02/zelta.dl_");
+}
+
+TEST_F(DownloadTest, ActivityMarksTurnFromTheSecondChunk) {
+  Prepare();
+  RecordingDialog dialog;
+  std::vector<std::string> marksDuringBig;
+  bool inBig = false;
+  dialog.onText = [&](const RecordedText& t) {
+    if (t.item == ItemFileLine) inBig = t.text.find("big.bin") != std::string::npos;
+    if (t.item == ItemActivityMark && inBig) marksDuringBig.push_back(t.text);
+  };
+  DownloadDistribution();
+  // 1,300,000 bytes: chunks of 512000, 512000 and 276000.
+  std::vector<std::string> expected = {"|", "/", ""};
+  EXPECT_EQ(marksDuringBig, expected);
+  // Every other file is one chunk: only the clearing at its end.
+  for (const std::string& mark : dialog.TextsOf(ItemActivityMark))
+    EXPECT_TRUE(mark == "" || mark == "|" || mark == "/") << mark;
+  EXPECT_EQ(dialog.CurrentText(ItemActivityMark), "");
+}
+
+TEST_F(DownloadTest, ServerGapEndsAfterTheFirstDisc) {
+  dist.Publish(WebSite);
+  DeleteFileA((UpdateFolder(WebSite) + "\\VarnelDemo\\Disc_02\\Fajls_2.ini").c_str());
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_03/Fajls_3.ini", "[Disc]\r\nName=Harmas\r\n");
+  OpenSecure();
+  ASSERT_FALSE(FetchCatalogue());
+  ASSERT_FALSE(CreateDownloadFolders());
+  EXPECT_TRUE(DownloadDistribution());
+  EXPECT_TRUE(DownloadReachedNormalEnd());
+  EXPECT_TRUE(PathExists(Local("Disc_01\\Fajls_1.ini")));
+  EXPECT_TRUE(PathExists(Local("Disc_02")));
+  EXPECT_FALSE(PathExists(Local("Disc_02\\zelta.dl_")));
+  EXPECT_FALSE(PathExists(Local("Disc_03")));
+}
+
+TEST_F(DownloadTest, SecondRunReplacesExistingFiles) {
+  Prepare();
+  EXPECT_TRUE(DownloadDistribution());
+  ASSERT_EQ(LocalContent("Disc_01\\big.bin"), dist.big);
+
+  // New, shorter content on the server; the folders already exist.
+  std::string smaller = TestBytes(1000, 9);
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_01/big.bin", smaller);
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_01/setup.ex_", std::string("-Z-Y"));
+  std::string newList = dist.list2 + "; second edition\r\n";
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_02/Fajls_2.ini", newList);
+  ASSERT_FALSE(CreateDownloadFolders());
+  EXPECT_TRUE(DownloadDistribution());
+  EXPECT_TRUE(DownloadReachedNormalEnd());
+  EXPECT_EQ(LocalContent("Disc_01\\big.bin"), smaller);
+  EXPECT_EQ(LocalContent("Disc_01\\setup.ex_"), "ZY");
+  EXPECT_EQ(LocalContent("Disc_02\\Fajls_2.ini"), newList);
+}
+
+TEST_F(DownloadTest, CancelLetsTheFileInTransferFinish) {
+  Prepare();
+  RecordingDialog dialog;
+  dialog.onText = [](const RecordedText& t) {
+    if (t.item == ItemActivityMark && t.text == "|") InstallState.CancelRequested = 1;  // mid big.bin
+  };
+  EXPECT_TRUE(DownloadDistribution());
+  EXPECT_FALSE(DownloadReachedNormalEnd());
+  EXPECT_EQ(LocalContent("Disc_01\\big.bin"), dist.big);  // finished after the cancel
+  EXPECT_FALSE(PathExists(Local("Disc_01\\help.txt")));   // the next file never started
+  EXPECT_FALSE(PathExists(Local("Disc_01\\Fajls_1.ini")));
+  EXPECT_FALSE(PathExists(Local("Disc_02")));
+}
+
+TEST_F(DownloadTest, FailedFileStopsTheDownloadAsAFailure) {
+  Prepare();
+  for (const char* fault : {"status 404", "zero-length", "no-length", "short 1000", "drop 600000"}) {
+    SetFault(WebSite, "VarnelDemo/Disc_01/big.bin", fault);
+    EXPECT_TRUE(DownloadDistribution()) << fault;
+    EXPECT_FALSE(DownloadReachedNormalEnd()) << fault;
+    EXPECT_FALSE(PathExists(Local("Disc_01\\help.txt"))) << fault;
+    EXPECT_FALSE(PathExists(Local("Disc_01\\Fajls_1.ini"))) << fault;
+  }
+}
+
+TEST_F(DownloadTest, SourceNamesLeavingTheDiscFolderAreRefused) {
+  Prepare();
+  WriteSiteFile(WebSite, "evil.txt", "evil");
+  for (const char* source : {"\\..\\..\\..\\evil.txt", "\\Systems\\..\\..\\x.txt", "\\C:\\evil.txt",
+                             "\\\\server\\share\\evil.txt", "\\a:stream"}) {
+    WriteSiteFile(WebSite, "VarnelDemo/Disc_01/Fajls_1.ini",
+                  std::string("[Disc]\r\nName=Egyes lemez\r\n[Setup]\r\nFile1=") + source + " \\x\r\n");
+    EXPECT_TRUE(DownloadDistribution()) << source;
+    EXPECT_FALSE(DownloadReachedNormalEnd()) << source;
+  }
+  EXPECT_FALSE(PathExists("C:\\WebTestRoot\\evil.txt"));
+  EXPECT_FALSE(PathExists("C:\\WebTestRoot\\ZeltaWin32\\evil.txt"));
+  EXPECT_FALSE(PathExists("C:\\evil.txt"));
+}
+
+TEST_F(DownloadTest, DownloadFoldersOnAMissingDriveFail) {
+  dist.Publish(WebSite);
+  OpenSecure();
+  InstallState.TargetDrive = 17;  // Q: is not mapped in the test prefix
+  TextCopy(InstallState.BasePath, "Q:\\");
+  ASSERT_FALSE(FetchCatalogue());
+  EXPECT_TRUE(CreateDownloadFolders());
+}
+
+// ----------------------------------------------------------- connection
+
+TEST_F(WebTest, SecureHostIsPreferred) {
+  EXPECT_TRUE(ConnectToVendor());
+  EXPECT_EQ(InstallState.SecureMode, 1);
+  ASSERT_EQ(StatusLogCount(), 1u);
+  EXPECT_STREQ(StatusLogEntry(0)->text, "[A] A kapcsolat megnyitott 'Https' biztonságos módban!");
+  EXPECT_EQ(StatusLogEntry(0)->level, 4);
+}
+
+TEST_F(WebTest, RefusedSecureProbeFallsBackToPlainHttp) {
+  SetFault(WebSite, "Update.ini", "status 404");
+  EXPECT_TRUE(ConnectToVendor());
+  EXPECT_EQ(InstallState.SecureMode, 0);
+  ASSERT_EQ(StatusLogCount(), 2u);
+  EXPECT_STREQ(StatusLogEntry(0)->text, "Nincs engedélyezett olvasás és letöltés 'Https' biztonságos kapcsolattal!");
+  EXPECT_STREQ(StatusLogEntry(1)->text, "A kapcsolat megnyitott 'Http' módban!");
+  // The plain host serves the whole download.
+  TwoDiscs dist;
+  dist.Publish(DownloadSite);
+  ASSERT_FALSE(FetchCatalogue());
+  ASSERT_FALSE(CreateDownloadFolders());
+  RecordingDialog dialog;
+  EXPECT_TRUE(DownloadDistribution());
+  EXPECT_TRUE(DownloadReachedNormalEnd());
+  EXPECT_EQ(dialog.TextsOf(ItemFileLine)[0], "http://... .../VarnelDemo/Disc_01/setup.ex_");
+  std::string content;
+  ASSERT_TRUE(ReadLocalFile(std::string(DownloadArea) + "Disc_02\\zelta.dl_", &content));
+  EXPECT_EQ(content, dist.library);
+}
+
+TEST_F(WebTest, NeitherHostUsable) {
+  SetFault(WebSite, "Update.ini", "status 404");
+  SetFault(DownloadSite, "Update.ini", "html");
+  EXPECT_FALSE(ConnectToVendor());
+  ASSERT_EQ(StatusLogCount(), 2u);
+  EXPECT_STREQ(StatusLogEntry(1)->text, "Nincs engedélyezett olvasás és letöltés 'Http' kapcsolattal!");
+  EXPECT_EQ(SessionHandle(), nullptr);
+}
+
+// Run with the HTTPS port closed (vendor-net.sh --no-https).
+TEST_F(WebTest, NoHttps_RefusedConnectionFallsBackToPlainHttp) {
+  EXPECT_TRUE(ConnectToVendor());
+  EXPECT_EQ(InstallState.SecureMode, 0);
+  ASSERT_EQ(StatusLogCount(), 2u);
+  EXPECT_STREQ(StatusLogEntry(0)->text, "Nincs engedélyezett olvasás és letöltés 'Https' biztonságos kapcsolattal!");
+  EXPECT_STREQ(StatusLogEntry(1)->text, "A kapcsolat megnyitott 'Http' módban!");
+}
+
+// Run with no server at all (vendor-net.sh --no-https --no-http).
+TEST_F(WebTest, NoServer_NoConnection) {
+  EXPECT_FALSE(ConnectToVendor());
+  EXPECT_EQ(InstallState.SecureMode, 0);
+  ASSERT_EQ(StatusLogCount(), 2u);
+  EXPECT_STREQ(StatusLogEntry(1)->text, "Nincs engedélyezett olvasás és letöltés 'Http' kapcsolattal!");
+}
+
+}  // namespace

@@ -1,0 +1,397 @@
+#!/usr/bin/env bash
+# The vendor's server for tests, end to end: the sample site behind
+# vendor-net.sh, asked with curl inside the namespace under the vendor's
+# host names, over HTTPS (test CA) and HTTP, with every fault kind as a
+# client sees it; then the runner itself (exit codes, closed ports, signals,
+# nothing left running, the machine's trust store untouched).
+#
+#   vendor_net_test.sh ZELTA_DIST FAULT_SERVER WORKDIR
+#
+# Needs root. Each run works in a folder of its own below WORKDIR (runs of
+# one build may overlap), removed when every check passed.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+vendor=$(cd "$here/.." && pwd)
+net=$vendor/vendor-net.sh
+
+# --- inside the namespace: the client's view -------------------------------
+if [ "${1:-}" = --inside ]; then
+  expect=$2
+  failures=0
+  count=0
+  W=https://www.zeltasoft.example/Download/UpDate-V9.20
+  D=http://download.zeltasoft.example/UpDate-V9.20
+  WS=$ZELTA_SITE/web/Download/UpDate-V9.20
+  DS=$ZELTA_SITE/download/UpDate-V9.20
+  WF=$ZELTA_SITE/faults/web/Download/UpDate-V9.20
+  DF=$ZELTA_SITE/faults/download/UpDate-V9.20
+  tmp=$(mktemp -d)
+  trap 'rm -rf "$tmp"' EXIT
+
+  check() {  # NAME EXPECTED ACTUAL
+    count=$((count + 1))
+    if [ "$2" = "$3" ]; then
+      echo "ok   $1"
+    else
+      echo "FAIL $1: expected [$2], got [$3]"
+      failures=$((failures + 1))
+    fi
+  }
+
+  # GET URL [curl options...]: sets code, size, rc, ms; headers in $tmp/h, body in $tmp/b.
+  get() {
+    local url=$1 start out
+    shift
+    start=$(date +%s%N)
+    rc=0
+    out=$(curl -sS --max-time 30 "$@" -D "$tmp/h" -o "$tmp/b" -w '%{http_code} %{size_download}' \
+      "$url" 2>"$tmp/err") || rc=$?
+    ms=$(( ($(date +%s%N) - start) / 1000000 ))
+    code=${out% *}
+    size=${out#* }
+  }
+  header() {  # NAME: the value of a response header, or "-"
+    local v
+    v=$(tr -d '\r' < "$tmp/h" | awk -v n="$(echo "$1" | tr '[:upper:]' '[:lower:]')" -F': ' \
+      'tolower($1) == n { print $2; exit }')
+    echo "${v:--}"
+  }
+  same_file() {  # FILE: "same" when the body equals FILE
+    if cmp -s "$tmp/b" "$1"; then echo same; else echo different; fi
+  }
+  fault() {  # FILE WORDS: a fault file as a Windows test would write it (CR LF)
+    mkdir -p "$(dirname "$1")"
+    printf '%s\r\n' "$2" > "$1"
+  }
+
+  echo "== hosts, names and trust"
+  case $ZELTA_SITE in /*) where=absolute ;; *) where=relative ;; esac
+  check "ZELTA_SITE is absolute" absolute "$where"
+  get "$W/Update.ini"
+  check "probe over HTTPS (test CA trusted by the system bundle)" "200 0 same" "$code $rc $(same_file "$WS/Update.ini")"
+  check "probe Content-Length" "$(stat -c %s "$WS/Update.ini")" "$(header Content-Length)"
+  check "probe first marker line" 1 "$(grep -c $'^ZeltaCAD WEB update system: V9.21.*\r$' "$tmp/b")"
+  check "probe later marker line ends with CR LF" 1 \
+    "$(awk '/^ZeltaCAD WEB update system: V9.21/ { seen = 1; next } seen && /^ZeltaSoft Ltd\. 1992-2019\..*\r$/ { n++ } END { print n + 0 }' "$tmp/b")"
+  get "$D/Update.ini"
+  check "probe over HTTP on the download host" "200 0 same" "$code $rc $(same_file "$DS/Update.ini")"
+  get "https://localhost/Download/UpDate-V9.20/Update.ini"
+  check "HTTPS under localhost" "200 0" "$code $rc"
+  get "https://127.0.0.1/Download/UpDate-V9.20/Update.ini"
+  check "HTTPS under a bare address fails (names only in the certificate)" 60 "$rc"
+  # Another CA of the system bundle only.
+  awk '{ print } /END CERTIFICATE/ { exit }' /etc/ssl/certs/ca-certificates.crt > "$tmp/other-ca.pem"
+  get "$W/Update.ini" --cacert "$tmp/other-ca.pem" --capath /nonexistent
+  check "HTTPS without the test CA is not trusted" 60 "$rc"
+  get "https://download.zeltasoft.example:80/UpDate-V9.20/Update.ini"
+  check "the HTTP port speaks no TLS" 35 "$rc"
+  out=$(curl -sS --max-time 10 -o /dev/null -o /dev/null -w '%{http_code}:%{num_connects} ' \
+    "$W/Update.ini" "$W/VarnelDemo/Disc_01/Install.ini")
+  check "keep-alive: two requests, one connection" "200:1 200:0 " "$out"
+  get "$W/VarnelDemo/Disc_01/Nothing.ini"
+  check "missing file" 404 "$code"
+
+  echo "== every file of the sample, on both hosts"
+  n=0
+  while IFS=$'\t' read -r disc _ source _ real stored _; do
+    folder=VarnelDemo/Disc_$(printf '%02d' "$disc")
+    rel=${source#\\}
+    for pair in "$W|$WS" "$D|$DS"; do
+      url=${pair%%|*}
+      dir=${pair#*|}
+      get "$url/$folder/$rel"
+      n=$((n + 1))
+      check "$url/$folder/$rel" "200 $stored $stored same" \
+        "$code $(header Content-Length) $size $(same_file "$dir/$folder/${rel//\\//}")"
+    done
+    if [ "$real" != "$stored" ]; then
+      check "stored twice as long: $rel" "$((2 * real))" "$stored"
+    fi
+  done < "$expect/listing"
+  check "files asked for" 26 "$n"
+  # The odd bytes of a stored ex_ file are the real file.
+  get "$D/VarnelDemo/Disc_02/Datas\\ex_anyag.dat"
+  od -An -v -tu1 -w1 "$tmp/b" | awk 'NR % 2 == 0' > "$tmp/odd"
+  od -An -v -tu1 -w1 "$expect/files/download/Disc_02/Datas/ex_anyag.dat" > "$tmp/real"
+  cmp -s "$tmp/odd" "$tmp/real" && deinterleaved=same || deinterleaved=different
+  check "served ex_ file, de-interleaved, is the expected real file" "200 40000 same" \
+    "$code $size $deinterleaved"
+  for f in Install.ini Fajls_1.ini; do
+    get "$W/VarnelDemo/Disc_01/$f"
+    check "catalogue files: $f" "200 same" "$code $(same_file "$WS/VarnelDemo/Disc_01/$f")"
+  done
+
+  echo "== backslashes in the path"
+  exe=$WS/VarnelDemo/Disc_01/Systems/bin/zelta.exe
+  get "$W/VarnelDemo/Disc_01\\Systems\\bin\\zelta.exe"
+  check "raw backslashes over HTTPS" "200 1300000 same" "$code $(header Content-Length) $(same_file "$exe")"
+  get "$D/VarnelDemo/Disc_01/Systems%5Cbin%5czelta.exe"
+  check "%5C over HTTP" "200 same" "$code $(same_file "$DS/VarnelDemo/Disc_01/Systems/bin/zelta.exe")"
+  grep -q 'Disc_01\\x5CSystems\\x5Cbin\\x5Czelta.exe HTTP/1.1" 200' "$ZELTA_VENDOR_STATE/nginx-access.log" &&
+    raw=yes || raw=no
+  check "the raw backslash reached nginx as it was" yes "$raw"
+
+  echo "== faults (web host over HTTPS unless said)"
+  cat=$WS/VarnelDemo/Disc_01/Install.ini
+  catf=$WF/VarnelDemo/Disc_01/Install.ini
+  catlen=$(stat -c %s "$cat")
+  caturl=$W/VarnelDemo/Disc_01/Install.ini
+
+  for status in 404 403 500 503; do
+    fault "$catf" "status $status"
+    get "$caturl"
+    check "status $status" "$status text/html $size" "$code $(header Content-Type) $(header Content-Length)"
+  done
+
+  fault "$catf" "redirect $W/Update.ini"
+  get "$caturl"
+  check "redirect" "302 $W/Update.ini" "$code $(header Location)"
+  get "$caturl" -L
+  check "redirect followed" "200 same" "$code $(same_file "$WS/Update.ini")"
+
+  fault "$catf" "no-length"
+  get "$caturl"
+  check "no-length: whole body, no length, no chunks, closed" "200 0 - - close same" \
+    "$code $rc $(header Content-Length) $(header Transfer-Encoding) $(header Connection) $(same_file "$cat")"
+
+  fault "$catf" "chunked"
+  get "$caturl"
+  check "chunked" "200 0 - chunked same" \
+    "$code $rc $(header Content-Length) $(header Transfer-Encoding) $(same_file "$cat")"
+
+  fault "$catf" "zero-length"
+  get "$caturl"
+  check "zero-length" "200 0 0 0" "$code $rc $(header Content-Length) $size"
+
+  fault "$catf" "short 100"
+  get "$caturl"
+  check "short: announced whole, 100 bytes, closed early (curl 18)" "200 $catlen 100 18" \
+    "$code $(header Content-Length) $size $rc"
+  head -c 100 "$cat" > "$tmp/first100"
+  check "short: the bytes are the file's first" same "$(same_file "$tmp/first100")"
+
+  fault "$catf" "drop 300"
+  get "$caturl"
+  # nginx ends the client's connection normally after the upstream's reset:
+  # the client sees a short body (curl 18), not a reset.
+  check "drop: announced whole, 300 bytes, cut off" "200 $catlen 300 18" "$code $(header Content-Length) $size $rc"
+
+  dat=$WS/VarnelDemo/Disc_02/Datas/ex_anyag.dat
+  datf=$WF/VarnelDemo/Disc_02/Datas/ex_anyag.dat
+  fault "$datf" "slow 100"
+  get "$W/VarnelDemo/Disc_02/Datas/ex_anyag.dat"
+  # 40000 bytes in 4 KiB pieces: nine pauses of 100 ms.
+  check "slow: whole file with its length" "200 0 40000 same" "$code $rc $(header Content-Length) $(same_file "$dat")"
+  [ "$ms" -ge 850 ] && [ "$ms" -lt 10000 ] && took=paced || took="${ms}ms"
+  check "slow: paced, and done" paced "$took"
+
+  fault "$catf" "html"
+  get "$caturl"
+  grep -qi '<html' "$tmp/b" && page=html || page=other
+  check "html portal page" "200 text/html $size html" "$code $(header Content-Type) $(header Content-Length) $page"
+
+  fault "$catf" "nonsense here"
+  get "$caturl"
+  check "a broken fault file shows as 501" 501 "$code"
+  grep -q "ERROR web /Download/UpDate-V9.20/VarnelDemo/Disc_01/Install.ini: unknown fault" \
+    "$ZELTA_VENDOR_STATE/fault-server.log" && logged=yes || logged=no
+  check "and is logged" yes "$logged"
+
+  rm -f "$catf"
+  get "$caturl"
+  check "fault file removed: the file again" "200 $catlen same" "$code $(header Content-Length) $(same_file "$cat")"
+
+  fault "$WF/VarnelDemo/Disc_01/Systems/bin/zelta.exe" "status 410"
+  get "$W/VarnelDemo/Disc_01\\Systems\\bin\\zelta.exe"
+  check "fault on a backslash path (raw)" 410 "$code"
+  get "$W/VarnelDemo/Disc_01%5CSystems%5Cbin%5Czelta.exe"
+  check "fault on a backslash path (%5C)" 410 "$code"
+  rm -f "$WF/VarnelDemo/Disc_01/Systems/bin/zelta.exe"
+
+  fault "$DF/Update.ini" "status 500"
+  get "$D/Update.ini"
+  check "fault on the download host" 500 "$code"
+  get "$W/Update.ini"
+  check "the web host is not affected" 200 "$code"
+  fault "$DF/Update.ini" "short 10"
+  get "$D/Update.ini"
+  check "short over plain HTTP" "200 10 18" "$code $size $rc"
+  fault "$DF/Update.ini" "no-length"
+  get "$D/Update.ini" --http1.1
+  check "no-length over plain HTTP" "200 - - same" \
+    "$code $(header Content-Length) $(header Transfer-Encoding) $(same_file "$DS/Update.ini")"
+  rm -f "$DF/Update.ini"
+
+  fault "$WF/VarnelDemo/Disc_09/Gone.ini" "short 5"
+  get "$W/VarnelDemo/Disc_09/Gone.ini"
+  check "a fault for a missing file answers 404" 404 "$code"
+
+  echo "== the site changes while the server runs"
+  mkdir -p "$WS/VarnelDemo/Disc_03"
+  printf 'late\r\n' > "$WS/VarnelDemo/Disc_03/Fajls_3.ini"
+  get "$W/VarnelDemo/Disc_03/Fajls_3.ini"
+  check "a file made now is served" "200 6" "$code $(header Content-Length)"
+  rm -rf "$WS/VarnelDemo/Disc_03"
+  get "$W/VarnelDemo/Disc_03/Fajls_3.ini"
+  check "a file removed now is gone" 404 "$code"
+
+  echo "== the fault server itself (behind nginx)"
+  curl -sS --max-time 10 -o /dev/null -H 'X-Zelta-Host: web' \
+    http://127.0.0.1:8470/Download/UpDate-V9.20/Update.ini 2>/dev/null && direct=0 || direct=$?
+  check "without a fault file it serves the file" 0 "$direct"
+  fault "$catf" "drop 300"
+  rc=0
+  curl -sS --max-time 10 -o "$tmp/b" -H 'X-Zelta-Host: web' \
+    http://127.0.0.1:8470/Download/UpDate-V9.20/VarnelDemo/Disc_01/Install.ini 2>/dev/null || rc=$?
+  check "drop is a real reset (curl 56) where no proxy stands between" "56 300" "$rc $(stat -c %s "$tmp/b")"
+  rm -f "$catf"
+  code=$(curl -sS --max-time 10 -o /dev/null -w '%{http_code}' http://127.0.0.1:8470/Update.ini)
+  check "a request without the host header is refused" 400 "$code"
+
+  echo "$count checks, $failures failed (inside)"
+  [ "$failures" = 0 ]
+  exit
+fi
+
+# --- outside: build the site, run the server, check the runner -------------
+dist=${1:?usage: vendor_net_test.sh ZELTA_DIST FAULT_SERVER WORKDIR}
+fault_server=${2:?fault server}
+work=${3:?work folder}
+[ "$(id -u)" = 0 ] || { echo "vendor_net_test: needs root" >&2; exit 1; }
+export ZELTA_FAULT_SERVER=$fault_server
+
+mkdir -p "$work"
+work=$(mktemp -d "$(cd "$work" && pwd)/run.XXXXXX")
+site=$work/site
+state=$work/state
+"$dist" site "$vendor/sample.dist" "$site"
+mkdir -p "$work/expect"
+"$dist" list "$vendor/sample.dist" > "$work/expect/listing"
+"$dist" expect "$vendor/sample.dist" "$work/expect/files"
+
+failures=0
+count=0
+marker=zelta-leftover-${work##*/}
+check() {
+  count=$((count + 1))
+  if [ "$2" = "$3" ]; then
+    echo "ok   $1"
+  else
+    echo "FAIL $1: expected [$2], got [$3]"
+    failures=$((failures + 1))
+  fi
+}
+
+# Processes of this test's server still running anywhere on the machine.
+server_processes() {
+  local p cmd n=0
+  for p in /proc/[0-9]*; do
+    cmd=$(tr '\0' ' ' 2>/dev/null < "$p/cmdline") || continue
+    case $cmd in
+      *"$state/nginx.conf"*|*"--site $site "*|*"$marker"*) n=$((n + 1)) ;;
+    esac
+  done
+  echo "$n"
+}
+
+bundle=/etc/ssl/certs/ca-certificates.crt
+bundle_sum=$(sha256sum "$bundle" | cut -d' ' -f1)
+hosts_sum=$(sha256sum /etc/hosts | cut -d' ' -f1)
+
+echo "== the server, seen from inside"
+rc=0
+out=$(timeout 120 "$net" --site "$site" --state "$state" -- bash "$0" --inside "$work/expect" 2>&1) || rc=$?
+echo "$out"
+check "inside checks passed" 0 "$rc"
+check "nothing left running" 0 "$(server_processes)"
+check "the machine's CA bundle is untouched" "$bundle_sum" "$(sha256sum "$bundle" | cut -d' ' -f1)"
+check "the machine's hosts file is untouched" "$hosts_sum" "$(sha256sum /etc/hosts | cut -d' ' -f1)"
+grep -qF "$(sed -n 2p "$state/ca/ca.crt")" "$bundle" && leaked=yes || leaked=no
+check "the test CA is not in the machine's bundle" no "$leaked"
+
+echo "== zelta-dist on the command line"
+mkdir -p "$work/cli"
+printf 'copied\r\n' > "$work/cli/payload.bin"
+cat > "$work/cli/good.dist" <<'EOF2'
+[system]
+RootDirectory = R
+CadSystem = C
+SubSystem = S
+Version = V
+[disc 1]
+Name = One
+[file Systems \Systems\bin\real.exe]
+Target = \Bin\real.exe
+Copy = @{PAYLOAD}
+EOF2
+"$dist" --define PAYLOAD="$work/cli/payload.bin" site "$work/cli/good.dist" "$work/cli/site" && rc=0 || rc=$?
+cmp -s "$work/cli/payload.bin" "$work/cli/site/web/Download/UpDate-V9.20/VarnelDemo/Disc_01/Systems/bin/real.exe" &&
+  copied=same || copied=different
+check "--define fills @{NAME} in Copy" "0 same" "$rc $copied"
+rc=0
+"$dist" site "$work/cli/good.dist" "$work/cli/site2" 2> "$work/cli/err" || rc=$?
+check "an undefined @{NAME} fails with its line" "1 $work/cli/good.dist:10: @{PAYLOAD} is not defined (give --define PAYLOAD=PATH)" \
+  "$rc $(cat "$work/cli/err")"
+rc=0
+"$dist" expect "$vendor/sample.dist" "$work/expect/files" 2> "$work/cli/err" || rc=$?
+check "expect refuses to write over an earlier result" 1 "$rc"
+rc=0
+"$dist" frobnicate 2>/dev/null || rc=$?
+check "an unknown command is a usage error" 2 "$rc"
+
+echo "== the runner"
+out=$(timeout 60 "$net" --site "$site" --state "$state" -- bash -c 'echo "[$ZELTA_SITE]"; exit 7' 2>&1) && rc=0 || rc=$?
+check "COMMAND's exit code" 7 "$rc"
+check "ZELTA_SITE is the absolute site" "[$site]" "$out"
+
+out=$(timeout 60 "$net" --site "$site" --state "$state" --no-https -- bash -c '
+  curl -sS --max-time 10 -o /dev/null https://www.zeltasoft.example/Download/UpDate-V9.20/Update.ini 2>/dev/null; echo -n "$? "
+  curl -sS --max-time 10 -o /dev/null -w "%{http_code}" http://download.zeltasoft.example/UpDate-V9.20/Update.ini' 2>&1) || true
+check "--no-https: 443 refused (curl 7), 80 served" "7 200" "$out"
+
+out=$(timeout 60 "$net" --site "$site" --state "$state" --no-http -- bash -c '
+  curl -sS --max-time 10 -o /dev/null http://download.zeltasoft.example/UpDate-V9.20/Update.ini 2>/dev/null; echo -n "$? "
+  curl -sS --max-time 10 -o /dev/null -w "%{http_code}" https://www.zeltasoft.example/Download/UpDate-V9.20/Update.ini' 2>&1) || true
+check "--no-http: 80 refused (curl 7), 443 served" "7 200" "$out"
+
+out=$(timeout 60 "$net" --site "$site" --state "$state" -- \
+  bash -c '(exec -a "$0" sleep 60) & echo started' "$marker" 2>&1) || true
+check "a process COMMAND leaves behind is ended" "0" "$(server_processes)"
+echo "$out" | grep -q "ending leftover process" && told=yes || told=no
+check "and named" yes "$told"
+
+# A signal to the runner ends COMMAND, nginx and the fault server.
+start=$(date +%s)
+rm -f "$state/running"
+"$net" --site "$site" --state "$state" -- \
+  bash -c 'touch "$ZELTA_VENDOR_STATE/running"; sleep 50' > "$work/signal.out" 2>&1 &
+runner=$!
+for _ in $(seq 1 200); do
+  [ -e "$state/running" ] && break
+  sleep 0.05
+done
+check "the command started" yes "$([ -e "$state/running" ] && echo yes || echo no)"
+kill -TERM "$runner"
+rc=0
+wait "$runner" || rc=$?
+check "SIGTERM: the runner ends with 143" 143 "$rc"
+check "SIGTERM: promptly" yes "$([ $(( $(date +%s) - start )) -lt 20 ] && echo yes || echo no)"
+check "SIGTERM: nothing left running" 0 "$(server_processes)"
+
+out=$(timeout 60 "$net" --site "$work/empty" --state "$state" -- bash -c '
+  ls "$ZELTA_SITE" "$ZELTA_SITE/faults" | tr "\n" " "
+  curl -sS --max-time 10 -o /dev/null -w "%{http_code}" https://www.zeltasoft.example/Download/UpDate-V9.20/Update.ini' 2>&1) || true
+check "a missing site is made, empty" "$work/empty: download faults web  $work/empty/faults: download web 404" "$out"
+
+rc=0
+"$net" --site "$site" --state "$state" --web-host "bad name" -- true 2>/dev/null || rc=$?
+check "a bad host name is refused" 2 "$rc"
+
+echo "$count checks, $failures failed (outside)"
+if [ "$failures" = 0 ]; then
+  rm -rf "$work"
+else
+  echo "kept for a look: $work"
+  exit 1
+fi

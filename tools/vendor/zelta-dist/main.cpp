@@ -1,0 +1,111 @@
+// zelta-dist: makes the vendor's server files, and the expected results,
+// from a distribution description.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/vendor/zelta-dist/description.h"
+#include "tools/vendor/zelta-dist/distribution.h"
+
+namespace {
+
+const char Usage[] =
+    "usage: zelta-dist [--define NAME=PATH]... COMMAND DESCRIPTION [DIR]\n"
+    "  site DESCRIPTION SITE    write both hosts' files (SITE/web, SITE/download) and\n"
+    "                           the empty fault folders (SITE/faults/web, .../download)\n"
+    "  expect DESCRIPTION DIR   write the real files: DIR/root (installation root),\n"
+    "                           DIR/windows (*% targets), DIR/download/Disc_nn (downloads)\n"
+    "  list DESCRIPTION         print disc, component, source, target, real size,\n"
+    "                           stored size and storage of every file (tab-separated)\n"
+    "  check DESCRIPTION        read the description and its files, write nothing\n"
+    "  --define NAME=PATH       the value of @{NAME} in Copy paths\n";
+
+int UsageError(const char* message) {
+  fprintf(stderr, "zelta-dist: %s\n%s", message, Usage);
+  return 2;
+}
+
+bool ReadText(const std::string& path, std::string& out) {
+  FILE* f = fopen(path.c_str(), "rb");
+  if (f == nullptr) {
+    fprintf(stderr, "zelta-dist: %s: %s\n", path.c_str(), strerror(errno));
+    return false;
+  }
+  char buffer[65536];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
+  bool ok = ferror(f) == 0;
+  fclose(f);
+  if (!ok) fprintf(stderr, "zelta-dist: %s: read error\n", path.c_str());
+  return ok;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t cut = path.rfind('/');
+  if (cut == std::string::npos) return ".";
+  if (cut == 0) return "/";
+  return path.substr(0, cut);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  DistParseOptions options;
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      fputs(Usage, stdout);
+      return 0;
+    }
+    if (arg == "--define") {
+      if (i + 1 >= argc) return UsageError("--define needs NAME=PATH");
+      std::string define = argv[++i];
+      size_t equals = define.find('=');
+      if (equals == std::string::npos || equals == 0) return UsageError("--define needs NAME=PATH");
+      options.defines.emplace_back(define.substr(0, equals), define.substr(equals + 1));
+      continue;
+    }
+    if (arg.size() > 1 && arg[0] == '-') return UsageError(("unknown option " + arg).c_str());
+    args.push_back(arg);
+  }
+  if (args.empty()) return UsageError("no command");
+
+  const std::string& command = args[0];
+  size_t wanted = (command == "site" || command == "expect") ? 3 : 2;
+  if (command != "site" && command != "expect" && command != "list" && command != "check") {
+    return UsageError(("unknown command " + command).c_str());
+  }
+  if (args.size() != wanted) return UsageError(("wrong number of arguments for " + command).c_str());
+
+  const std::string& path = args[1];
+  std::string text;
+  if (!ReadText(path, text)) return 1;
+  options.fileName = path;
+  options.baseDir = FolderOf(path);
+
+  Description description;
+  Distribution dist;
+  std::string error;
+  if (!ParseDescription(text, options, description, error) ||
+      !LoadDistribution(description, path, dist, error)) {
+    fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+
+  bool ok = true;
+  if (command == "site") {
+    ok = WriteSite(dist, args[2], error);
+  } else if (command == "expect") {
+    ok = WriteExpected(dist, args[2], error);
+  } else if (command == "list") {
+    fputs(BuildListing(dist).c_str(), stdout);
+  }
+  if (!ok) {
+    fprintf(stderr, "zelta-dist: %s\n", error.c_str());
+    return 1;
+  }
+  return 0;
+}
