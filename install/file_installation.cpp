@@ -1,0 +1,310 @@
+#include "install/file_installation.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "catalogue/catalogue_names.h"
+#include "catalogue/install_state.h"
+#include "common/bounded_text.h"
+#include "install/advance_progress.h"
+#include "install/contained_path.h"
+#include "install/file_entry.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// One buffer per disc, not per file.
+const DWORD CopyBufferSize = 512000;
+
+enum {
+  MessageSize = 256,
+  ShortMessageSize = 128,  // the wrong-code and overwrite questions
+};
+
+// Shown after each full block of a file; the fifth position is empty.
+const char SpinnerMarks[5] = {'|', '/', '-', '\\', '\0'};
+
+// A source file's times, read before it is copied.
+struct SourceTimesRecord {
+  FILETIME Creation;
+  FILETIME LastAccess;
+  FILETIME LastWrite;
+  bool Read;
+};
+
+void SetItemText(int item, const char* text) {
+  SetDlgItemTextA(InstallState.ProgressDialog, item, text);
+}
+
+// A string-table message filled with its texts and cut to `size` bytes, in
+// a box owned by the progress dialog. Returns the button pressed.
+int ShowMessage(UINT id, size_t size, UINT style, const char* arg1, const char* arg2 = nullptr) {
+  char pattern[MessageSize];
+  if (LoadStringA(InstallState.Instance, id, pattern, sizeof pattern) <= 0) pattern[0] = '\0';
+  char text[MessageSize];
+  TextFillPattern(text, size < sizeof text ? size : sizeof text, pattern, arg1, arg2);
+  return MessageBoxA(InstallState.ProgressDialog, text, InstallState.Caption, style);
+}
+
+// Cancel in a file message ends the step once the entry has been copied.
+void AbortOnCancel(int answer) {
+  if (answer == IDCANCEL) InstallState.FileCopyAborted = 1;
+}
+
+// The bar's share for `done` bytes; the total is taken as unsigned 32-bit.
+double ProgressRatio(double done) {
+  uint32_t total = static_cast<uint32_t>(InstallState.ProgressTotal);
+  if (total == 0) return 0.01;
+  return done / total;
+}
+
+void ShowPercent(double ratio) {
+  char text[32];
+  TextFormat(text, sizeof text, "%5.1f%%", ratio * 100.0);
+  SetItemText(ItemPercent, text);
+}
+
+void RefreshProgress() {
+  double ratio = ProgressRatio(static_cast<uint32_t>(InstallState.ProgressDone));
+  ShowPercent(ratio);
+  SetItemText(ItemActivityMark, "");
+  // The bar ends at 1000 anyway; holding larger shares there keeps the
+  // conversion to int defined.
+  double position = ratio * 1000.0;
+  if (position > 1000.0) position = 1000.0;
+  if (InstallState.ProgressBar != nullptr) {
+    SendMessageA(InstallState.ProgressBar, PBM_SETPOS, static_cast<WPARAM>(static_cast<int>(position)), 0);
+  }
+}
+
+void CountBytes(DWORD bytes) {
+  InstallState.ProgressDone = static_cast<int32_t>(static_cast<uint32_t>(InstallState.ProgressDone) + bytes);
+}
+
+DWORD FileSizeOf(HANDLE file) {
+  DWORD size = GetFileSize(file, nullptr);
+  if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return 0;
+  return size;
+}
+
+// With the keep or ask code: true when the target exists and stays as it
+// is, its size counted; false when it is to be copied.
+bool LeaveExistingTarget(const char* target, int32_t mode) {
+  HANDLE existing = CreateFileA(target, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (existing == INVALID_HANDLE_VALUE) return false;
+  bool leave = mode == TargetModeKeep ||
+               ShowMessage(IDS_OVERWRITE_EXISTING, ShortMessageSize, MB_ICONERROR | MB_YESNO, target) == IDNO;
+  if (leave) {
+    CountBytes(FileSizeOf(existing));
+    RefreshProgress();
+  }
+  CloseHandle(existing);
+  return leave;
+}
+
+SourceTimesRecord ReadSourceTimes(const char* source) {
+  SourceTimesRecord times = {};
+  HANDLE file = CreateFileA(source, GENERIC_READ, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return times;
+  times.Read = GetFileTime(file, &times.Creation, &times.LastAccess, &times.LastWrite) != 0;
+  CloseHandle(file);
+  return times;
+}
+
+// Copies block by block; a read or write error is reported and ends the
+// copy, leaving what was written.
+void CopyBlocks(HANDLE source, HANDLE target, const char* sourcePath, const char* targetPath, char* buffer) {
+  int spinner = 0;
+  for (int blocks = 1;; ++blocks) {
+    DWORD got = 0;
+    if (!ReadFile(source, buffer, CopyBufferSize, &got, nullptr)) {
+      AbortOnCancel(ShowMessage(IDS_COPY_READ_ERROR, MessageSize, MB_ICONERROR | MB_OKCANCEL, sourcePath,
+                                targetPath));
+      return;
+    }
+    if (got == 0) return;
+    DWORD written = 0;
+    if (!WriteFile(target, buffer, got, &written, nullptr) || written < got) {
+      AbortOnCancel(ShowMessage(IDS_COPY_WRITE_ERROR, MessageSize, MB_ICONERROR | MB_OKCANCEL, sourcePath,
+                                targetPath));
+      return;
+    }
+    if (got < CopyBufferSize) return;
+
+    char mark[4];
+    TextFormat(mark, sizeof mark, "%c", SpinnerMarks[spinner]);
+    SetItemText(ItemActivityMark, mark);
+    spinner = (spinner + 1) % 5;
+    // The bar itself moves only when the file is done.
+    ShowPercent(ProgressRatio(static_cast<uint32_t>(InstallState.ProgressDone) + 0.25 * blocks * CopyBufferSize));
+  }
+}
+
+// Copies one file, keeping the source's times. A source or target that
+// would lie outside its folder is not touched: it counts as one that cannot
+// be opened or created. Returns true when the user stops at once (Cancel on
+// a source that cannot be opened).
+bool CopyEntryFile(const char* source, bool sourceSafe, const char* target, bool targetSafe, char* buffer) {
+  SetItemText(ItemFileLine, target);
+
+  SourceTimesRecord times = {};
+  HANDLE in = INVALID_HANDLE_VALUE;
+  if (sourceSafe) {
+    times = ReadSourceTimes(source);
+    in = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  if (in == INVALID_HANDLE_VALUE) {
+    if (ShowMessage(IDS_SOURCE_OPEN_ERROR, MessageSize, MB_ICONERROR | MB_OKCANCEL, source) == IDCANCEL) {
+      InstallState.FileCopyAborted = 1;
+      return true;
+    }
+    return false;
+  }
+
+  HANDLE out = INVALID_HANDLE_VALUE;
+  if (targetSafe) {
+    out = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                      FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY, nullptr);
+  }
+  if (out == INVALID_HANDLE_VALUE) {
+    AbortOnCancel(ShowMessage(IDS_TARGET_CREATE_ERROR, MessageSize, MB_ICONERROR | MB_OKCANCEL, target));
+  } else {
+    CopyBlocks(in, out, source, target, buffer);
+    // Also after a failed copy: the partial file carries the source's times.
+    if (times.Read) SetFileTime(out, &times.Creation, &times.LastAccess, &times.LastWrite);
+    CloseHandle(out);
+  }
+
+  // Counted even when nothing or only part was written: the bar goes on.
+  CountBytes(FileSizeOf(in));
+  RefreshProgress();
+  CloseHandle(in);
+  return false;
+}
+
+// base + name, true when nothing was cut.
+bool JoinFits(char* out, size_t size, const char* base, const char* name) {
+  TextCopy(out, size, base);
+  return TextAppend(out, size, name) == strlen(base) + strlen(name);
+}
+
+// One file-list value. Returns true when the disc's work ends here.
+bool InstallEntry(const char* value, const char* discFolder, char* buffer) {
+  FileEntryRecord entry;
+  SplitFileEntry(value, &entry);
+  for (int32_t i = 0; i < entry.WrongCodeCount; ++i) {
+    AbortOnCancel(ShowMessage(IDS_BAD_TARGET_CODE, ShortMessageSize, MB_ICONERROR | MB_OKCANCEL, entry.TargetField));
+  }
+
+  char folder[TextSize];
+  bool folderWhole = JoinFits(folder, sizeof folder, InstallState.DownloadArea, discFolder);
+  char source[TextSize];
+  bool sourceSafe = JoinContainedPath(source, sizeof source, folder, entry.Source) && folderWhole;
+
+  char base[TextSize];
+  bool baseWhole;
+  if (entry.WindowsBase) {
+    baseWhole = JoinFits(base, sizeof base, InstallState.WindowsDirectory, "");
+  } else {
+    char drive[8];
+    TextFormat(drive, sizeof drive, "%c:\\", DriveLetter(InstallState.TargetDrive));
+    baseWhole = JoinFits(base, sizeof base, drive, InstallState.RootDirectory);
+  }
+  char target[TextSize];
+  bool targetSafe = JoinContainedPath(target, sizeof target, base, entry.TargetPath) && baseWhole;
+
+  if (targetSafe && entry.Mode != TargetModeNone && LeaveExistingTarget(target, entry.Mode)) return false;
+  if (CopyEntryFile(source, sourceSafe, target, targetSafe, buffer)) return true;
+  return InstallState.FileCopyAborted != 0;
+}
+
+// Systems ... Help, chosen and on the disc; Setup alone does not count.
+bool DiscIsVisited(int disc) {
+  for (int component = ComponentSystems; component < ComponentCount; ++component) {
+    if (InstallState.ComponentChosen[component] && InstallState.ComponentOnDisc[component][disc]) return true;
+  }
+  return false;
+}
+
+// The file list at FileListPath names the disc as the catalogue does.
+bool FileListMatches(int disc) {
+  char name[TextSize];
+  GetPrivateProfileStringA("Disc", "Name", "*", name, sizeof name, InstallState.FileListPath);
+  return strcmp(name, InstallState.DiscName[disc]) == 0;
+}
+
+// Asks for the disc until its file list matches (true) or the user gives
+// up (false).
+bool ConfirmDisc(int disc) {
+  for (;;) {
+    MessageBeep(MB_OK);
+    if (ShowMessage(IDS_INSERT_DISC, MessageSize, MB_ICONINFORMATION | MB_OKCANCEL, InstallState.DownloadArea,
+                    InstallState.DiscName[disc]) == IDCANCEL) {
+      return false;
+    }
+    if (FileListMatches(disc)) return true;
+    if (ShowMessage(IDS_WRONG_DISC, MessageSize, MB_ICONERROR | MB_OKCANCEL, InstallState.DownloadArea,
+                    InstallState.DiscName[disc]) == IDCANCEL) {
+      return false;
+    }
+  }
+}
+
+void SetFileListPath(int disc) {
+  char discFolder[32];
+  FormatDiscFolder(discFolder, sizeof discFolder, disc + 1);
+  char listName[32];
+  FormatFileListName(listName, sizeof listName, disc + 1);
+  TextCopy(InstallState.FileListPath, InstallState.DownloadArea);
+  TextAppend(InstallState.FileListPath, discFolder);
+  TextAppend(InstallState.FileListPath, "\\");
+  TextAppend(InstallState.FileListPath, listName);
+}
+
+}  // namespace
+
+int32_t InstallFiles(HWND window) {
+  for (int disc = 0; disc < DiscCount; ++disc) {
+    if (!DiscIsVisited(disc)) continue;
+    SetFileListPath(disc);
+    if (!FileListMatches(disc) && !ConfirmDisc(disc)) {
+      PostMessageA(window, WM_COMMAND, CMD_CANCEL_REQUEST, 0);
+      return 1;
+    }
+    InstallState.CurrentDisc = disc;
+    if (InstallDiscFiles() != 0) return 1;
+  }
+  return 0;
+}
+
+int32_t InstallDiscFiles() {
+  int disc = InstallState.CurrentDisc;
+  if (disc < 0 || disc >= DiscCount) return InstallState.FileCopyAborted ? 1 : 0;
+
+  char* buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, CopyBufferSize));
+  if (buffer == nullptr) {
+    ShowMessage(IDS_OUT_OF_MEMORY, MessageSize, MB_ICONERROR | MB_OK, nullptr);
+    return InstallState.FileCopyAborted ? 1 : 0;
+  }
+  char discFolder[32];
+  FormatDiscFolder(discFolder, sizeof discFolder, disc + 1);
+
+  bool stop = false;
+  for (int component = 0; component < ComponentCount && !stop; ++component) {
+    if (!InstallState.ComponentChosen[component] || !InstallState.ComponentOnDisc[component][disc]) continue;
+    for (int i = 1; !stop; ++i) {
+      char key[32];
+      FormatNumberedKey(key, sizeof key, "File", i);
+      char value[TextSize];
+      GetPrivateProfileStringA(Components[component].Key, key, "*", value, sizeof value, InstallState.FileListPath);
+      if (value[0] == '*') break;
+      stop = InstallEntry(value, discFolder, buffer);
+    }
+  }
+  HeapFree(GetProcessHeap(), 0, buffer);
+  return InstallState.FileCopyAborted ? 1 : 0;
+}

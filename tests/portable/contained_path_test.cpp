@@ -1,0 +1,83 @@
+#include "install/contained_path.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(ContainedPath, WellFormedPathsBelowTheFolder) {
+  EXPECT_TRUE(IsContainedPath("\\a.txt"));
+  EXPECT_TRUE(IsContainedPath("\\Program Files\\Zelta CAD\\zelta.exe"));
+  EXPECT_TRUE(IsContainedPath("\\a/b.txt"));
+  EXPECT_TRUE(IsContainedPath("\\.hidden"));
+  EXPECT_TRUE(IsContainedPath("\\a..b\\..c"));
+  EXPECT_TRUE(IsContainedPath("\\Telep\xEDt\xE9s\\f\xE1jl.txt"));
+}
+
+TEST(ContainedPath, PathsThatLeaveOrNameAnotherPlace) {
+  EXPECT_FALSE(IsContainedPath(nullptr));
+  EXPECT_FALSE(IsContainedPath(""));
+  EXPECT_FALSE(IsContainedPath("\\"));
+  EXPECT_FALSE(IsContainedPath("a.txt"));           // joined to the folder's own name
+  EXPECT_FALSE(IsContainedPath("x\\a.txt"));
+  EXPECT_FALSE(IsContainedPath("/a.txt"));
+  EXPECT_FALSE(IsContainedPath("\\\\server\\share"));  // a second root
+  EXPECT_FALSE(IsContainedPath("\\/a.txt"));
+  EXPECT_FALSE(IsContainedPath("\\a\\\\b.txt"));
+  EXPECT_FALSE(IsContainedPath("\\a\\"));
+  EXPECT_FALSE(IsContainedPath("\\..\\a.txt"));
+  EXPECT_FALSE(IsContainedPath("\\a\\..\\..\\b.txt"));
+  EXPECT_FALSE(IsContainedPath("\\a/../b.txt"));
+  EXPECT_FALSE(IsContainedPath("\\a\\.."));
+  EXPECT_FALSE(IsContainedPath("\\a\\...\\b"));
+  EXPECT_FALSE(IsContainedPath("\\a\\.. \\b"));
+  EXPECT_FALSE(IsContainedPath("\\.\\a"));
+  EXPECT_FALSE(IsContainedPath("\\C:\\a.txt"));
+  EXPECT_FALSE(IsContainedPath("\\a.txt:stream"));
+}
+
+TEST(ContainedPath, JoinWritesTheTextAndTellsWhetherItIsSafe) {
+  char out[64];
+  EXPECT_TRUE(JoinContainedPath(out, sizeof out, "C:\\Root", "\\a\\b.txt"));
+  EXPECT_STREQ(out, "C:\\Root\\a\\b.txt");
+
+  // Unsafe parts are still written out, for the message that names them.
+  EXPECT_FALSE(JoinContainedPath(out, sizeof out, "C:\\Root", "\\..\\b.txt"));
+  EXPECT_STREQ(out, "C:\\Root\\..\\b.txt");
+  EXPECT_FALSE(JoinContainedPath(out, sizeof out, "C:\\Root", "x.txt"));
+  EXPECT_STREQ(out, "C:\\Rootx.txt");
+
+  // No base: the path would start at the current drive's root.
+  EXPECT_FALSE(JoinContainedPath(out, sizeof out, "", "\\a.txt"));
+  EXPECT_STREQ(out, "\\a.txt");
+}
+
+TEST(ContainedPath, JoinThatDoesNotFitIsNotSafe) {
+  char out[16];
+  // Exactly 15 characters fit.
+  EXPECT_TRUE(JoinContainedPath(out, sizeof out, "C:\\Root", "\\abcdef"));
+  EXPECT_STREQ(out, "C:\\Root\\abcdef");
+  EXPECT_TRUE(JoinContainedPath(out, sizeof out, "C:\\Root", "\\abcdefg"));
+  // A cut path names another file ("\a\..x" cut after ".." would even climb).
+  EXPECT_FALSE(JoinContainedPath(out, sizeof out, "C:\\Root", "\\abcdefgh"));
+  EXPECT_EQ(std::string(out).size(), 15u);
+  EXPECT_FALSE(JoinContainedPath(out, sizeof out, "C:\\Root", "\\abcd\\..xyz"));
+}
+
+TEST(ContainedPath, DirectoryValues) {
+  EXPECT_TRUE(IsHarmlessDirectoryValue("\\ZeltaWin32"));
+  EXPECT_TRUE(IsHarmlessDirectoryValue("\\ZeltaWin32\\Bin"));
+  // Joined to the root's name without a separator: a folder beside the root
+  // whose name begins with the root's. Harmless, and kept.
+  EXPECT_TRUE(IsHarmlessDirectoryValue("Sibling"));
+  EXPECT_TRUE(IsHarmlessDirectoryValue(""));
+  EXPECT_FALSE(IsHarmlessDirectoryValue(nullptr));
+  EXPECT_FALSE(IsHarmlessDirectoryValue("\\..\\Outside"));
+  EXPECT_FALSE(IsHarmlessDirectoryValue("\\a\\..\\..\\Outside"));
+  EXPECT_FALSE(IsHarmlessDirectoryValue("..\\Outside"));
+  EXPECT_FALSE(IsHarmlessDirectoryValue("\\a\\. .\\b"));
+  EXPECT_FALSE(IsHarmlessDirectoryValue("\\D:\\x"));
+}
+
+}  // namespace
