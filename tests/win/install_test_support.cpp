@@ -1,0 +1,109 @@
+#include "tests/win/install_test_support.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "catalogue/install_state.h"
+#include "common/bounded_text.h"
+
+namespace {
+
+void MakeParents(const std::string& path) {
+  for (size_t i = 3; i < path.size(); ++i) {
+    if (path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+  }
+}
+
+}  // namespace
+
+std::string WriteTestCatalogue(const std::string& name, const std::string& content) {
+  char dir[MAX_PATH];
+  GetTempPathA(sizeof dir, dir);
+  std::string path = std::string(dir) + name;
+  WriteTestFile(path, content);
+  TextCopy(InstallState.CataloguePath, path.c_str());
+  return path;
+}
+
+void WriteTestFile(const std::string& path, const std::string& content) {
+  MakeParents(path);
+  FILE* f = fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  fwrite(content.data(), 1, content.size(), f);
+  fclose(f);
+}
+
+std::string SampleProductPath() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string self(path, n);
+  return self.substr(0, self.find_last_of('\\') + 1) + ZELTA_SAMPLE_PRODUCT;
+}
+
+bool InstallSampleProduct(const std::string& path) {
+  MakeParents(path);
+  return CopyFileA(SampleProductPath().c_str(), path.c_str(), FALSE) != 0;
+}
+
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= ms) break;
+    const DWORD wait = ms - elapsed < 50 ? ms - elapsed : 50;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  return done();
+}
+
+bool WaitForFile(const std::string& path, DWORD ms) {
+  return PumpMessagesUntil(
+      [&path] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, ms);
+}
+
+std::string WindowsDirectoryOfProcess() {
+  char windir[MAX_PATH];
+  DWORD n = GetEnvironmentVariableA("windir", windir, sizeof windir);
+  return n > 0 && n < sizeof windir ? std::string(windir) : std::string();
+}
+
+void DeleteMachineKey(const std::string& path) {
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, path.c_str());
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+}
+
+LinkFields ReadLink(const std::string& linkPath) {
+  LinkFields fields;
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  wchar_t wide[MAX_PATH];
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+      MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH) != 0 &&
+      SUCCEEDED(file->Load(wide, STGM_READ))) {
+    fields.loaded = true;
+    char text[MAX_PATH] = {};
+    if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) fields.path = text;
+    text[0] = '\0';
+    if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH))) fields.workingFolder = text;
+    text[0] = '\0';
+    if (SUCCEEDED(link->GetDescription(text, MAX_PATH))) fields.description = text;
+    text[0] = '\0';
+    if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &fields.iconIndex))) fields.iconFile = text;
+  }
+  if (file != nullptr) file->Release();
+  if (link != nullptr) link->Release();
+  CoUninitialize();
+  return fields;
+}

@@ -1,0 +1,50 @@
+// Test support for the install steps: catalogues in the temporary folder,
+// the stand-in installed program, waiting with a running message loop.
+#ifndef ZELTA_TESTS_WIN_INSTALL_TEST_SUPPORT_H
+#define ZELTA_TESTS_WIN_INSTALL_TEST_SUPPORT_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Writes content as the catalogue file `name` in the temporary folder and
+// makes it InstallState.CataloguePath. Returns its path.
+std::string WriteTestCatalogue(const std::string& name, const std::string& content);
+
+// Writes a whole file (parent folders are made).
+void WriteTestFile(const std::string& path, const std::string& content);
+
+// The stand-in for the installed system, built next to the test program.
+std::string SampleProductPath();
+
+// Copies the stand-in to path (parent folders are made); false on failure.
+bool InstallSampleProduct(const std::string& path);
+
+// Runs this thread's messages until done() holds or ms milliseconds have
+// passed. Returns done().
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD ms);
+
+// Waits (pumping messages) until the file exists; false after ms milliseconds.
+bool WaitForFile(const std::string& path, DWORD ms);
+
+// The Windows directory as the installer reads it ("windir").
+std::string WindowsDirectoryOfProcess();
+
+// What a saved shell link holds, read back through the shell.
+struct LinkFields {
+  bool loaded = false;
+  std::string path;
+  std::string workingFolder;
+  std::string description;
+  std::string iconFile;
+  int iconIndex = -1;
+};
+
+LinkFields ReadLink(const std::string& linkPath);
+
+// Deletes a registry key with everything below it under HKLM (no error
+// when it is not there).
+void DeleteMachineKey(const std::string& path);
+
+#endif
