@@ -34,3 +34,59 @@ foreach(src ${ZELTA_PORTABLE_SOURCES})
 endforeach()
 add_test(NAME native.portable-ascii
          COMMAND ${PROJECT_SOURCE_DIR}/tests/check_portable_ascii.sh ${portable_files})
+
+# The vendor's side for tests: zelta-dist, the fault server, vendor-net.sh.
+add_subdirectory(tools/vendor)
+
+# Install steps: registry record, fonts, desktop link, program group and
+# launch (the text logic that needs no Windows).
+target_sources(zelta_portable PRIVATE
+  install/group_commands.cpp
+  install/install_paths.cpp
+  install/installed_time.cpp
+)
+target_sources(portable_tests PRIVATE
+  tests/portable/group_commands_test.cpp
+  tests/portable/install_paths_test.cpp
+)
+add_test(NAME native.install-steps-ascii
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/check_portable_ascii.sh
+           ${PROJECT_SOURCE_DIR}/install/group_commands.h ${PROJECT_SOURCE_DIR}/install/group_commands.cpp
+           ${PROJECT_SOURCE_DIR}/install/install_paths.h ${PROJECT_SOURCE_DIR}/install/install_paths.cpp
+           ${PROJECT_SOURCE_DIR}/install/installed_time.h ${PROJECT_SOURCE_DIR}/install/installed_time.cpp)
+
+# File installation and directory creation: file-list entries and the
+# containment of paths from the server.
+target_sources(zelta_portable PRIVATE
+  install/file_entry.cpp
+  install/contained_path.cpp
+)
+target_sources(portable_tests PRIVATE
+  tests/portable/file_entry_test.cpp
+  tests/portable/contained_path_test.cpp
+)
+add_test(NAME native.file-installation-ascii
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/check_portable_ascii.sh
+           ${PROJECT_SOURCE_DIR}/install/file_entry.h ${PROJECT_SOURCE_DIR}/install/file_entry.cpp
+           ${PROJECT_SOURCE_DIR}/install/contained_path.h ${PROJECT_SOURCE_DIR}/install/contained_path.cpp)
+
+# The picture generator (tools/art) and its tests; the Windows build compiles
+# its own copy for the build host (cmake/windows.cmake).
+include(${PROJECT_SOURCE_DIR}/tools/art/art.cmake)
+add_library(zelta_art_core STATIC ${ZELTA_ART_TOOL_SOURCES})
+zelta_target_options(zelta_art_core)
+target_compile_options(zelta_art_core PUBLIC ${ZELTA_SANITIZER_FLAGS})
+target_link_options(zelta_art_core PUBLIC ${ZELTA_SANITIZER_FLAGS})
+# Drawing is sample-heavy: optimised, the tests redraw every clip in seconds.
+target_compile_options(zelta_art_core PRIVATE -O2)
+add_executable(zelta-art ${ZELTA_ART_TOOL_MAIN})
+zelta_target_options(zelta-art)
+target_link_libraries(zelta-art PRIVATE zelta_art_core)
+add_executable(art_tests ${ZELTA_ART_TESTS})
+zelta_target_options(art_tests)
+target_link_libraries(art_tests PRIVATE zelta_art_core GTest::gtest_main)
+add_test(NAME native.art COMMAND art_tests)
+add_test(NAME native.art-generate
+         COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:zelta-art> -DDIR=${CMAKE_BINARY_DIR}/art-check
+                 -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+                 -P ${PROJECT_SOURCE_DIR}/tests/art/check_generate.cmake)

@@ -30,6 +30,9 @@ add_library(zelta_windows STATIC
   web/internet_session.cpp
   web/remote_file.cpp
   web/vendor_connection.cpp
+  app/centre_window.cpp
+  install/install_worker.cpp
+  install/progress_dialog.cpp
 )
 zelta_target_options(zelta_windows)
 target_link_libraries(zelta_windows PUBLIC zelta_portable wininet comctl32)
@@ -75,3 +78,186 @@ zelta_wine_test(win.program-format
   ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAM=$<TARGET_FILE:ZeltaWebInstall>
   -P ${PROJECT_SOURCE_DIR}/tests/check_pe_format.cmake)
 zelta_wine_test(win.program-runs ZeltaWebInstall)
+
+# The web transfer against the loopback vendor server: inside a private
+# network namespace (tools/vendor/vendor-net.sh) with a Wine prefix of its
+# own, whose wineserver starts inside that namespace.
+add_executable(web_tests
+  tests/win/web_transfer_test.cpp
+  tests/win/test_site.cpp
+  tests/win/recording_dialog.cpp
+  tests/win/message_box_answerer.cpp
+  $<TARGET_OBJECTS:zelta_resources>
+)
+zelta_target_options(web_tests)
+target_link_libraries(web_tests PRIVATE zelta_windows GTest::gtest_main)
+
+set(ZELTA_VENDOR_NET ${PROJECT_SOURCE_DIR}/tools/vendor/vendor-net.sh)
+set(ZELTA_NATIVE_BUILD ${CMAKE_BINARY_DIR}/../native CACHE PATH "The native build (vendor tools)")
+
+# Runs a test program under Wine inside the vendor's private network.
+# Arguments after the name: vendor-net.sh options, then "--", then the
+# program's arguments.
+function(zelta_vendor_test name program)
+  cmake_parse_arguments(ARG "" "" "NET;ARGS" ${ARGN})
+  set(site ${CMAKE_BINARY_DIR}/vendor/${name}/site)
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} -E env
+      WINE_HARNESS_PREFIX=${ZELTA_WINE_DIR}/prefix-net
+      ZELTA_FAULT_SERVER=${ZELTA_NATIVE_BUILD}/fault-server
+      ${ZELTA_VENDOR_NET} --site ${site} --state ${CMAKE_BINARY_DIR}/vendor/${name}/state
+        --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST} ${ARG_NET}
+        -- ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:${program}> ${ARG_ARGS})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL TRUE)
+endfunction()
+
+zelta_vendor_test(web.transfer web_tests ARGS --gtest_filter=-*NoHttps_*:*NoServer_*)
+zelta_vendor_test(web.no-https web_tests NET --no-https ARGS --gtest_filter=*NoHttps_*)
+zelta_vendor_test(web.no-server web_tests NET --no-https --no-http ARGS --gtest_filter=*NoServer_*)
+
+# Install steps: registry record, fonts, desktop link, program group and
+# launch.
+target_sources(zelta_portable PRIVATE
+  install/group_commands.cpp
+  install/install_paths.cpp
+  install/installed_time.cpp
+)
+target_sources(portable_tests_win PRIVATE
+  tests/portable/group_commands_test.cpp
+  tests/portable/install_paths_test.cpp
+)
+target_sources(zelta_windows PRIVATE
+  install/catalogue_value.cpp
+  install/registry_access.cpp
+  install/registry_record.cpp
+  install/font_installation.cpp
+  install/desktop_shortcut.cpp
+  install/program_group.cpp
+  install/installation_finish.cpp
+)
+target_link_libraries(zelta_windows PUBLIC advapi32 gdi32 user32 shell32 ole32 uuid)
+
+# Stands in for the installed system (ZeltaWin32.exe): leaves started.txt
+# next to itself with its command line and start folder.
+add_executable(zelta_sample_product WIN32 tools/sample-product/main.cpp)
+zelta_target_options(zelta_sample_product)
+
+add_executable(install_steps_tests
+  tests/win/registry_test.cpp
+  tests/win/fonts_test.cpp
+  tests/win/shortcut_test.cpp
+  tests/win/program_group_test.cpp
+  tests/win/install_test_support.cpp
+  tests/win/test_site.cpp
+  $<TARGET_OBJECTS:zelta_resources>
+)
+zelta_target_options(install_steps_tests)
+target_link_libraries(install_steps_tests PRIVATE zelta_windows GTest::gtest_main)
+target_compile_definitions(install_steps_tests PRIVATE
+  ZELTA_SAMPLE_PRODUCT="$<TARGET_FILE_NAME:zelta_sample_product>")
+add_dependencies(install_steps_tests zelta_sample_product)
+zelta_wine_test(win.install-steps install_steps_tests
+  --gtest_filter=-ProgramGroup*:FinishInstallation*)
+zelta_wine_test(win.program-group install_steps_tests
+  --gtest_filter=ProgramGroup*:FinishInstallation*)
+
+# File installation and directory creation.
+target_sources(zelta_portable PRIVATE
+  install/file_entry.cpp
+  install/contained_path.cpp
+)
+target_sources(portable_tests_win PRIVATE
+  tests/portable/file_entry_test.cpp
+  tests/portable/contained_path_test.cpp
+)
+target_sources(zelta_windows PRIVATE
+  install/directory_creation.cpp
+  install/file_installation.cpp
+)
+add_executable(file_installation_tests
+  tests/win/file_installation_test.cpp
+  tests/win/directory_creation_test.cpp
+  tests/win/recording_dialog.cpp
+  tests/win/message_box_answerer.cpp
+  tests/win/test_site.cpp
+  $<TARGET_OBJECTS:zelta_resources>
+)
+zelta_target_options(file_installation_tests)
+target_link_libraries(file_installation_tests PRIVATE zelta_windows GTest::gtest_main)
+zelta_wine_test(win.file-installation file_installation_tests
+  --gtest_filter=-FileInstallationTinyDriveTest.*)
+# A copy onto a drive too small for it (tests/win/with_tiny_drive.sh); skipped
+# where no private mount namespace can be had.
+add_test(NAME win.file-installation-tiny-drive
+  COMMAND ${PROJECT_SOURCE_DIR}/tests/win/with_tiny_drive.sh ${ZELTA_WINE_DIR}
+    $<TARGET_FILE:file_installation_tests> --gtest_filter=FileInstallationTinyDriveTest.*)
+set_tests_properties(win.file-installation-tiny-drive PROPERTIES
+  FIXTURES_REQUIRED wine TIMEOUT 300 SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+
+# Pictures and animation clips of the resources, drawn at build time by the
+# generator in tools/art. The generator is compiled here for the build host
+# with the host's own compiler, so this build needs no other build tree. It
+# writes the files and the resource script fragment ${ZELTA_ART_DIR}/art.rc
+# (target zelta_art), which resources/installer.rc can #include "art.rc".
+include(${PROJECT_SOURCE_DIR}/tools/art/art.cmake)
+find_program(ZELTA_HOST_CXX NAMES c++ g++ clang++ REQUIRED)
+set(ZELTA_ART_DIR ${CMAKE_BINARY_DIR}/art)
+set(ZELTA_ART_TOOL ${CMAKE_BINARY_DIR}/host/zelta-art)
+list(TRANSFORM ZELTA_ART_TOOL_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE art_sources)
+list(TRANSFORM ZELTA_ART_TOOL_HEADERS PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE art_headers)
+add_custom_command(OUTPUT ${ZELTA_ART_TOOL}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
+  COMMAND ${ZELTA_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -I${PROJECT_SOURCE_DIR}
+    ${art_sources} ${PROJECT_SOURCE_DIR}/${ZELTA_ART_TOOL_MAIN} -o ${ZELTA_ART_TOOL}
+  DEPENDS ${art_sources} ${art_headers} ${PROJECT_SOURCE_DIR}/${ZELTA_ART_TOOL_MAIN}
+  COMMENT "Compiling the picture generator for the build host"
+  VERBATIM)
+list(TRANSFORM ZELTA_ART_FILE_NAMES PREPEND ${ZELTA_ART_DIR}/ OUTPUT_VARIABLE ZELTA_ART_FILES)
+add_custom_command(OUTPUT ${ZELTA_ART_FILES}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${ZELTA_ART_DIR}
+  COMMAND ${ZELTA_ART_TOOL} write ${ZELTA_ART_DIR}
+  DEPENDS ${ZELTA_ART_TOOL}
+  COMMENT "Drawing the installer's pictures and clips"
+  VERBATIM)
+add_custom_target(zelta_art DEPENDS ${ZELTA_ART_FILES})
+target_include_directories(zelta_resources PRIVATE ${ZELTA_ART_DIR})
+add_dependencies(zelta_resources zelta_art)
+
+# The pictures under Wine: loaded, played and decoded from a program's own
+# resources (only the generated ones, through art.rc).
+add_executable(art_tests_win tests/art/art_resources_test.cpp tests/art/art_test.rc)
+zelta_target_options(art_tests_win)
+target_include_directories(art_tests_win PRIVATE ${ZELTA_ART_DIR})
+add_dependencies(art_tests_win zelta_art)
+target_link_libraries(art_tests_win PRIVATE GTest::gtest_main comctl32 msvfw32 gdi32)
+zelta_wine_test(win.art art_tests_win)
+
+# The progress dialog and the install worker against the loopback server.
+add_executable(install_worker_tests
+  tests/win/install_worker_test.cpp
+  tests/win/sample_installation_test.cpp
+  tests/win/install_test_support.cpp
+  tests/win/message_box_answerer.cpp
+  tests/win/test_site.cpp
+  $<TARGET_OBJECTS:zelta_resources>
+)
+zelta_target_options(install_worker_tests)
+target_link_libraries(install_worker_tests PRIVATE zelta_windows GTest::gtest_main)
+target_compile_definitions(install_worker_tests PRIVATE
+  ZELTA_SAMPLE_PRODUCT="$<TARGET_FILE_NAME:zelta_sample_product>")
+zelta_vendor_test(worker.roads install_worker_tests ARGS --gtest_filter=-*NoHttps_*:*NoServer_*:SampleDistribution.*)
+zelta_vendor_test(worker.no-https install_worker_tests NET --no-https ARGS --gtest_filter=*NoHttps_*)
+zelta_vendor_test(worker.no-server install_worker_tests NET --no-https --no-http ARGS --gtest_filter=*NoServer_*)
+
+# The whole sample distribution, installed end to end.
+set(ZELTA_SAMPLE_FONT /usr/share/wine/fonts/webdings.ttf CACHE FILEPATH "The sample distribution's font file")
+add_test(NAME worker.sample-distribution
+  COMMAND ${CMAKE_COMMAND} -E env
+    WINE_HARNESS_PREFIX=${ZELTA_WINE_DIR}/prefix-net
+    ZELTA_FAULT_SERVER=${ZELTA_NATIVE_BUILD}/fault-server
+    ${PROJECT_SOURCE_DIR}/tests/win/with_sample_site.sh ${CMAKE_BINARY_DIR}/vendor/sample
+      ${ZELTA_NATIVE_BUILD}/zelta-dist $<TARGET_FILE:zelta_sample_product> ${ZELTA_SAMPLE_FONT}
+      -- --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST}
+      -- ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:install_worker_tests>
+         --gtest_filter=SampleDistribution.*)
+set_tests_properties(worker.sample-distribution PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL TRUE)

@@ -5,14 +5,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "resources/resource_ids.h"
+
 // Progress dialog items.
 enum {
-  ItemMessageArea = 3202,
-  ItemPhaseLine = 3201,
-  ItemFileLine = 508,
-  ItemProgressBar = 3206,
-  ItemActivityMark = 521,
-  ItemPercent = 520,
+  ItemMessageArea = IDC_MESSAGE_AREA,
+  ItemPhaseLine = IDC_PHASE_LINE,
+  ItemFileLine = IDC_FILE_LINE,
+  ItemProgressBar = IDC_PROGRESS_BAR,
+  ItemActivityMark = IDC_ACTIVITY_MARK,
+  ItemPercent = IDC_PERCENT,
 };
 
 // Adds `bytes` to ProgressDone and shows the new bar position (0 to 1000)

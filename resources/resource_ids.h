@@ -44,4 +44,21 @@
 #define IDC_COMPONENT_DATAS 515
 #define IDC_COMPONENT_HELP 516
 
+// Progress dialog "WebLoadBox": items and commands.
+#define IDC_MESSAGE_AREA 3202
+#define IDC_PHASE_LINE 3201
+#define IDC_FILE_LINE 508
+#define IDC_PROGRESS_BAR 3206
+#define IDC_ACTIVITY_MARK 521
+#define IDC_PERCENT 520
+#define IDC_ANIMATION 201
+#define CMD_START_WORKER 401
+#define CMD_WORKER_FINISHED 402
+#define CMD_CANCEL_REQUEST 403
+
+// Animation clips of the progress dialog.
+#define IDR_CLIP_CONNECTING 1001
+#define IDR_CLIP_DOWNLOADING 1002
+#define IDR_CLIP_INSTALLING 1003
+
 #endif

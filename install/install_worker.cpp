@@ -1,0 +1,141 @@
+#include "install/install_worker.h"
+
+#include <windows.h>
+
+#include "catalogue/catalogue_names.h"
+#include "catalogue/install_state.h"
+#include "catalogue/read_catalogue.h"
+#include "common/bounded_text.h"
+#include "install/desktop_shortcut.h"
+#include "install/directory_creation.h"
+#include "install/file_installation.h"
+#include "install/font_installation.h"
+#include "install/progress_dialog.h"
+#include "install/registry_record.h"
+#include "resources/resource_ids.h"
+#include "web/distribution_download.h"
+#include "web/internet_session.h"
+#include "web/status_log.h"
+#include "web/vendor_connection.h"
+#include "web/vendor_paths.h"
+
+namespace {
+
+void SetItem(int item, const char* text) {
+  SetDlgItemTextA(InstallState.ProgressDialog, item, text);
+}
+
+void SetButton(const char* text) {
+  HWND button = GetDlgItem(InstallState.ProgressDialog, IDCANCEL);
+  SetWindowTextA(button, text);
+  EnableWindow(button, TRUE);
+}
+
+void Reset() {
+  ClearSessionHandles();
+  for (DiscContentRecord& disc : InstallState.DiscContent) disc = DiscContentRecord{};
+  for (int component = ComponentDrawings; component < ComponentCount; ++component) {
+    InstallState.ComponentDownload[component] = InstallState.ComponentChosen[component];
+  }
+  InstallState.ComponentDownload[ComponentSetup] = 1;
+  InstallState.ComponentDownload[ComponentSystems] = 1;
+  InstallState.DownloadBytes = 0;
+  InstallState.InstallBytes = 0;
+  InstallState.ProgressDone = 0;
+  InstallState.ProgressTotal = 0;
+}
+
+void CancelledEnding() {
+  SetItem(IDC_PHASE_LINE, "A telepítési folyamat megszakítva!");
+  SetButton("Kilépés");
+  InstallState.WorkerRunning = 0;
+}
+
+void NoConnectionEnding() {
+  SetItem(IDC_PHASE_LINE, "");
+  char text[512];
+  TextCopy(text, "\n\nA telepítő rendszernek nincs Internet kapcsolata,\n vagy nincs letöltési engedélye az '");
+  TextAppend(text, WebHost());
+  TextAppend(text, "' WEB lappról!!!");
+  SetItem(IDC_MESSAGE_AREA, text);
+  SetButton("Kilépés");
+  InstallState.WorkerRunning = 0;
+}
+
+// The download, after a session has been opened and probed. A failure that
+// is not the normal end of the distribution ends the run: installing a
+// partial product would only report missing files one by one.
+void Download() {
+  if (FetchCatalogue()) return;
+  if (CreateDownloadFolders()) {
+    InstallState.CancelRequested = 1;
+    return;
+  }
+  SetItem(IDC_PHASE_LINE, "A telepítési adatok letöltése folyik... (ez idő igényes lehet...)");
+  const int shown[] = {IDC_FILE_LINE, IDC_PROGRESS_BAR, IDC_ACTIVITY_MARK, IDC_PERCENT};
+  for (int item : shown) ShowWindow(GetDlgItem(InstallState.ProgressDialog, item), SW_SHOW);
+  SwitchAnimation(IDR_CLIP_DOWNLOADING);
+  if (DownloadDistribution() && !DownloadReachedNormalEnd()) InstallState.CancelRequested = 1;
+}
+
+}  // namespace
+
+void InstallWorker() {
+  InstallState.WorkerRunning = 1;
+  Reset();
+  TextFormat(InstallState.BasePath, sizeof InstallState.BasePath, "%c:\\", DriveLetter(InstallState.TargetDrive));
+
+  SetItem(IDC_PHASE_LINE, "A telepítési adatok kigyűjtése folyik...");
+  StartAnimation(IDC_MESSAGE_AREA, IDR_CLIP_CONNECTING);
+
+  if (!ConnectToVendor()) {
+    NoConnectionEnding();
+    return;
+  }
+  Download();
+  CloseSession();
+  StatusReporter(2, "Az internet kapcsolat bezárva!");
+  if (InstallState.CancelRequested) return CancelledEnding();
+
+  SetItem(IDC_PHASE_LINE, "A rendszer könyvtárak létrehozása...");
+  SwitchAnimation(IDR_CLIP_INSTALLING);
+  TextCopy(InstallState.CataloguePath, InstallState.BasePath);
+  TextAppend(InstallState.CataloguePath, "Install");
+  TextAppend(InstallState.CataloguePath, "\\Disc_01\\");
+  TextAppend(InstallState.CataloguePath, "Install.ini");
+  CreateDirectories();
+  if (InstallState.CancelRequested) return CancelledEnding();
+
+  SetItem(IDC_PHASE_LINE, "A rendszer állományok telepítése...");
+  TextCopy(InstallState.DownloadArea, InstallState.BasePath);
+  TextAppend(InstallState.DownloadArea, "Install");
+  TextAppend(InstallState.DownloadArea, "\\");
+  ReadCatalogue();
+  if (InstallState.CancelRequested) return CancelledEnding();
+
+  if (InstallFiles(InstallState.ProgressDialog) != 0) return CancelledEnding();
+
+  SetItem(IDC_PERCENT, "100.0%");
+  SetItem(IDC_ACTIVITY_MARK, ".");
+  SetItem(IDC_FILE_LINE, "   ....");
+  SetItem(IDC_PHASE_LINE, "A telepítés regisztrálása...");
+  WriteRegistryRecord();
+  if (InstallState.CancelRequested) return CancelledEnding();
+
+  SetItem(IDC_ACTIVITY_MARK, "..");
+  RegisterFileTypes();
+  if (InstallState.CancelRequested) return CancelledEnding();
+
+  SetItem(IDC_ACTIVITY_MARK, "...");
+  InstallFonts();
+  if (InstallState.CancelRequested) return CancelledEnding();
+
+  SetItem(IDC_ACTIVITY_MARK, "....");
+  CreateDesktopShortcut();
+  SetItem(IDC_ACTIVITY_MARK, ".....");
+  if (InstallState.CancelRequested) return CancelledEnding();
+
+  SetItem(IDC_PHASE_LINE, "A telepítés sikeresen végrehajtva!");
+  PostMessageA(InstallState.ProgressDialog, WM_COMMAND, CMD_WORKER_FINISHED, 0);
+  InstallState.WorkerRunning = 0;
+}

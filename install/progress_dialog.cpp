@@ -1,0 +1,189 @@
+#include "install/progress_dialog.h"
+
+#include <commctrl.h>
+
+#include "app/centre_window.h"
+#include "catalogue/install_state.h"
+#include "common/bounded_text.h"
+#include "install/install_worker.h"
+#include "install/program_group.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+const COLORREF BackgroundColour = 0x00FEDABA;
+const COLORREF AnimationColour = 0x00D7E7E7;
+const COLORREF BarColour = 0x009A7D2D;
+
+struct ProgressDialogRecord {
+  HWND animation;   // created by the worker thread, over the message area
+  HANDLE worker;
+  HBRUSH background;
+  HBRUSH animationBrush;
+};
+
+ProgressDialogRecord Progress = {nullptr, nullptr, nullptr, nullptr};
+
+BOOL OnProgressInit(HWND dialog) {
+  InstallState.ProgressDialog = dialog;
+  CentreWindow(InstallState.SetupDialog, dialog);
+  Progress.background = CreateSolidBrush(BackgroundColour);
+  Progress.animationBrush = CreateSolidBrush(AnimationColour);
+
+  HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+  InstallState.ProgressBar = bar;
+  if (bar != nullptr) {
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 1000));
+    SendMessageA(bar, PBM_SETSTEP, 1, 0);
+    SendMessageA(bar, PBM_SETMARQUEE, TRUE, 10);
+    SendMessageA(bar, PBM_SETBKCOLOR, 0, BackgroundColour);
+    SendMessageA(bar, PBM_SETBARCOLOR, 0, BarColour);
+  }
+  const int hidden[] = {IDC_FILE_LINE, IDC_PROGRESS_BAR, IDC_ACTIVITY_MARK, IDC_PERCENT};
+  for (int item : hidden) ShowWindow(GetDlgItem(dialog, item), SW_HIDE);
+
+  PostMessageA(dialog, WM_COMMAND, CMD_START_WORKER, 0);
+  return TRUE;
+}
+
+void OnCancel(HWND dialog) {
+  InstallState.CancelRequested = 1;
+  if (!InstallState.WorkerRunning) {
+    EndDialog(dialog, 0);
+    return;
+  }
+  char text[64];
+  if (LoadStringA(InstallState.Instance, IDS_CANCELLING, text, sizeof text) <= 0) text[0] = '\0';
+  HWND button = GetDlgItem(dialog, IDCANCEL);
+  SetWindowTextA(button, text);
+  EnableWindow(button, FALSE);
+}
+
+BOOL OnProgressCommand(HWND dialog, WORD command) {
+  switch (command) {
+    case IDOK:
+      EndDialog(dialog, 1);
+      return TRUE;
+    case IDCANCEL:
+      OnCancel(dialog);
+      return TRUE;
+    case CMD_START_WORKER:
+      StartWorker();
+      return TRUE;
+    case CMD_WORKER_FINISHED:
+      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+      return TRUE;
+    case CMD_CANCEL_REQUEST:
+      PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR OnStaticColour(HDC dc, HWND control) {
+  if (control != nullptr && control == Progress.animation) {
+    SetBkColor(dc, AnimationColour);
+    return reinterpret_cast<INT_PTR>(Progress.animationBrush);
+  }
+  SetBkColor(dc, BackgroundColour);
+  return reinterpret_cast<INT_PTR>(Progress.background);
+}
+
+void OnProgressDestroy() {
+  DeleteObject(Progress.background);
+  DeleteObject(Progress.animationBrush);
+  Progress.background = nullptr;
+  Progress.animationBrush = nullptr;
+  // The thread handle is ours whether or not the worker still runs.
+  if (Progress.worker != nullptr) CloseHandle(Progress.worker);
+  Progress.worker = nullptr;
+  if (Progress.animation != nullptr) SendMessageA(Progress.animation, ACM_OPENA, 0, 0);
+  Progress.animation = nullptr;
+  InstallState.ProgressDialog = nullptr;
+  InstallState.ProgressBar = nullptr;
+}
+
+DWORD WINAPI WorkerEntry(LPVOID) {
+  InstallWorker();
+  return 0;
+}
+
+}  // namespace
+
+INT_PTR RunProgressDialog(HWND setupDialog) {
+  InstallState.SetupDialog = setupDialog;
+  EnableWindow(GetDlgItem(setupDialog, IDOK), FALSE);
+
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_ANIMATE_CLASS};
+  InitCommonControlsEx(&controls);
+  INT_PTR result = DialogBoxParamA(InstallState.Instance, "WebLoadBox", setupDialog, ProgressDialogProc, 0);
+  if (result == -1) result = 0;  // the dialog could not be made: nothing was installed
+  if (result != 0) {
+    StartProgramGroup(setupDialog);
+  } else {
+    DestroyWindow(setupDialog);
+  }
+  return result;
+}
+
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnProgressInit(dialog);
+    case WM_COMMAND:
+      return OnProgressCommand(dialog, LOWORD(wParam));
+    case WM_CTLCOLORSTATIC:
+      return OnStaticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_CTLCOLORDLG:
+      return reinterpret_cast<INT_PTR>(Progress.background);
+    case WM_DESTROY:
+      OnProgressDestroy();
+      return 0;
+    default:
+      return FALSE;
+  }
+}
+
+void StartWorker() {
+  if (Progress.worker != nullptr) return;  // one worker per dialog
+  HANDLE thread = CreateThread(nullptr, 0, WorkerEntry, nullptr, CREATE_SUSPENDED, nullptr);
+  if (thread == nullptr) return;
+  Progress.worker = thread;
+  SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
+  // Running before it runs: a cancel during the start must not end the
+  // dialog under a worker that is about to begin.
+  InstallState.WorkerRunning = 1;
+  ResumeThread(thread);
+}
+
+void StartAnimation(int item, WORD clip) {
+  HWND dialog = InstallState.ProgressDialog;
+  if (dialog == nullptr) return;
+  RECT itemRect, dialogRect;
+  GetWindowRect(GetDlgItem(dialog, item), &itemRect);
+  GetWindowRect(dialog, &dialogRect);
+  int caption = GetSystemMetrics(SM_CYCAPTION);
+  int frameX = GetSystemMetrics(SM_CXDLGFRAME);
+  int frameY = GetSystemMetrics(SM_CYDLGFRAME);
+
+  HWND animation = CreateWindowExA(0, ANIMATE_CLASSA, nullptr, WS_CHILD | ACS_CENTER | ACS_TRANSPARENT, 0, 0,
+                                   0, 0, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_ANIMATION)),
+                                   InstallState.Instance, nullptr);
+  if (animation == nullptr) return;
+  Progress.animation = animation;
+  MoveWindow(animation, itemRect.left - dialogRect.left - frameX,
+             itemRect.top - dialogRect.top - frameY - caption, (itemRect.right - itemRect.left) - 3 * frameX,
+             (itemRect.bottom - itemRect.top) - 3 * frameY, TRUE);
+  ShowWindow(animation, SW_SHOW);
+  SendMessageA(animation, ACM_OPENA, 0, reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(clip)));
+  SendMessageA(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+}
+
+void SwitchAnimation(WORD clip) {
+  HWND animation = Progress.animation;
+  if (animation == nullptr) return;
+  SendMessageA(animation, ACM_STOP, 0, 0);
+  SendMessageA(animation, ACM_OPENA, 0, reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(clip)));
+  SendMessageA(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+}

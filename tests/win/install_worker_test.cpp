@@ -1,0 +1,356 @@
+// The progress dialog and the install worker, run as a user sees them:
+// the real dialog under Wine, a loopback vendor server, and a "user" thread
+// that watches the dialog, reads its items and presses its button.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "catalogue/install_state.h"
+#include "common/bounded_text.h"
+#include "install/progress_dialog.h"
+#include "resources/resource_ids.h"
+#include "tests/win/install_test_support.h"
+#include "tests/win/message_box_answerer.h"
+#include "tests/win/test_site.h"
+#include "web/internet_session.h"
+#include "web/status_log.h"
+
+namespace {
+
+const char DialogCaption[] = "ZeltaCAD DEMO letöltés a WEB-ről:";
+const char Root[] = "C:\\WorkerRoot";
+const char RecordKey[] = "Software\\ZeltaSoft\\ZeltaCAD Teszt";
+
+struct WorkerDistribution {
+  std::string setupReal = TestBytes(5000, 11);
+  std::string big = TestBytes(3 * 512000 + 17, 12);
+  std::string data = "adatok\r\n";
+
+  void Publish(SiteHost host) {
+    std::string catalogue =
+        "[System]\r\nRootDirectory=WorkerRoot\r\nCadSystem=ZeltaCAD Teszt\r\nSubSystem=Demo\r\nVersion=9.21\r\n"
+        "[Disc01]\r\nName=Egyes lemez\r\nSetup=" + std::to_string(setupReal.size()) +
+        "\r\nSystems=" + std::to_string(big.size() + data.size()) + "\r\n"
+        "[Directorys]\r\nDir1=\\ZeltaWin32\r\nDir2=\\ZeltaWin32\\Bin\r\nDir3=\\Data\r\n"
+        "[RegistryCommand]\r\nFileType1=.zlt\r\nClassName1=ZeltaTeszt.Document\r\nExeFile1=ZeltaWin32.exe\r\n";
+    std::string list =
+        "[Disc]\r\nName=Egyes lemez\r\n"
+        "[Setup]\r\nFile1=\\setup.ex_ *?\\ZeltaWin32\\setup.exe\r\n"
+        "[Systems]\r\nFile1=\\Bin\\big.bin \\ZeltaWin32\\Bin\\big.bin\r\nFile2=\\data.txt \\Data\\data.txt\r\n";
+    WriteSiteFile(host, "VarnelDemo/Disc_01/Install.ini", catalogue);
+    WriteSiteFile(host, "VarnelDemo/Disc_01/Fajls_1.ini", list);
+    WriteSiteFile(host, "VarnelDemo/Disc_01/setup.ex_", Interleave(setupReal));
+    WriteSiteFile(host, "VarnelDemo/Disc_01/Bin/big.bin", big);
+    WriteSiteFile(host, "VarnelDemo/Disc_01/data.txt", data);
+  }
+};
+
+// What the user saw of the dialog.
+struct Observation {
+  std::vector<std::string> phases;  // distinct phase lines in order
+  std::string message;              // the message area at the end
+  std::string button;               // the button's text at the end
+  bool buttonEnabled = false;
+  bool barVisibleDuringDownload = false;
+};
+
+class InstallWorkerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetInstallState();
+    StatusLogClear();
+    InstallState.Instance = GetModuleHandleA(nullptr);
+    LoadStringA(InstallState.Instance, IDS_CAPTION, InstallState.Caption, CaptionSize);
+    TextCopy(InstallState.WindowsDirectory, "C:\\WorkerWindows");
+    InstallState.TargetDrive = 3;
+    InstallState.StartAfterInstall = 0;
+    for (int c = 0; c < ComponentCount; ++c) InstallState.ComponentChosen[c] = 1;
+    ClearSite();
+    WriteProbe(WebSite);
+    WriteProbe(DownloadSite);
+    RemoveTree(Root);
+    DeleteMachineKey(RecordKey);
+    DeleteMachineKey("Software\\Classes\\.zlt");
+    DeleteMachineKey("Software\\Classes\\ZeltaTeszt.Document");
+    // The setup dialog stands behind the progress dialog.
+    setup_ = CreateWindowExA(0, "STATIC", "setup stand-in", WS_POPUP | WS_VISIBLE, 100, 100, 500, 400, nullptr,
+                             nullptr, InstallState.Instance, nullptr);
+    CreateWindowExA(0, "BUTTON", "Telepítés", WS_CHILD | WS_VISIBLE, 10, 10, 80, 20, setup_,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), InstallState.Instance, nullptr);
+  }
+  void TearDown() override {
+    if (IsWindow(setup_)) DestroyWindow(setup_);
+    ClearSite();
+    RemoveTree(Root);
+    DeleteMachineKey(RecordKey);
+    DeleteMachineKey("Software\\Classes\\.zlt");
+    DeleteMachineKey("Software\\Classes\\ZeltaTeszt.Document");
+  }
+
+  // Runs the dialog on this thread while `user` acts from another one.
+  // Returns the dialog's result.
+  INT_PTR Run(const std::function<void(HWND dialog)>& user) {
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+      HWND dialog = nullptr;
+      for (int i = 0; i < 600 && dialog == nullptr && !done; ++i) {
+        HWND found = FindWindowA("#32770", DialogCaption);
+        if (found != nullptr && IsWindowVisible(found)) dialog = found;
+        else Sleep(20);
+      }
+      if (dialog == nullptr) return;
+      Watch(dialog, user, done);
+    });
+    INT_PTR result = RunProgressDialog(setup_);
+    done = true;
+    watcher.join();
+    return result;
+  }
+
+  void Watch(HWND dialog, const std::function<void(HWND)>& user, std::atomic<bool>& done) {
+    std::thread act([&] { if (user) user(dialog); });
+    // Bounded: about 60 s of watching.
+    for (int i = 0; i < 3000 && !done && IsWindow(dialog); ++i) {
+      std::string phase = ItemText(dialog, IDC_PHASE_LINE);
+      if (seen_.phases.empty() || seen_.phases.back() != phase) seen_.phases.push_back(phase);
+      if (phase.find("letöltése") != std::string::npos &&
+          IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS_BAR)))
+        seen_.barVisibleDuringDownload = true;
+      seen_.message = ItemText(dialog, IDC_MESSAGE_AREA);
+      seen_.button = ItemText(dialog, IDCANCEL);
+      seen_.buttonEnabled = IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)) != FALSE;
+      Sleep(20);
+    }
+    act.join();
+  }
+
+  static std::string ItemText(HWND dialog, int item) {
+    char text[512] = {};
+    GetDlgItemTextA(dialog, item, text, sizeof text);
+    return text;
+  }
+
+  // Waits until the dialog shows a phase line containing `part`.
+  static bool WaitForPhase(HWND dialog, const char* part, int ms = 30000) {
+    for (int waited = 0; waited < ms; waited += 10) {
+      if (ItemText(dialog, IDC_PHASE_LINE).find(part) != std::string::npos) return true;
+      Sleep(10);
+    }
+    return false;
+  }
+
+  static bool WaitForButton(HWND dialog, const char* text, int ms = 30000) {
+    for (int waited = 0; waited < ms; waited += 10) {
+      if (ItemText(dialog, IDCANCEL) == text && IsWindowEnabled(GetDlgItem(dialog, IDCANCEL))) return true;
+      Sleep(10);
+    }
+    return false;
+  }
+
+  static void Press(HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
+
+  // Waits for the ending's "Kilépés", notes what the dialog shows then, and
+  // presses it. Returns whether the button came.
+  bool Exit(HWND dialog) {
+    bool shown = WaitForButton(dialog, "Kilépés");
+    final_.phases.push_back(ItemText(dialog, IDC_PHASE_LINE));
+    final_.message = ItemText(dialog, IDC_MESSAGE_AREA);
+    final_.button = ItemText(dialog, IDCANCEL);
+    final_.buttonEnabled = IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)) != FALSE;
+    Press(dialog);
+    return shown;
+  }
+
+  // Waits until the file line names `name`.
+  static bool WaitForFile(HWND dialog, const char* name) {
+    for (int i = 0; i < 3000; ++i) {
+      if (ItemText(dialog, IDC_FILE_LINE).find(name) != std::string::npos) return true;
+      Sleep(10);
+    }
+    return false;
+  }
+
+  bool Logged(const char* text) {
+    for (size_t i = 0; i < StatusLogCount(); ++i)
+      if (std::string(StatusLogEntry(i)->text) == text) return true;
+    return false;
+  }
+
+  std::string Installed(const std::string& relative) {
+    std::string content;
+    if (!ReadLocalFile(std::string(Root) + relative, &content)) return "<missing>";
+    return content;
+  }
+
+  HWND setup_ = nullptr;
+  Observation seen_;
+  Observation final_;  // at the moment the ending was shown
+  WorkerDistribution dist_;
+};
+
+bool ContainsPhase(const std::vector<std::string>& phases, const std::string& phase) {
+  for (const std::string& p : phases)
+    if (p == phase) return true;
+  return false;
+}
+
+TEST_F(InstallWorkerTest, SuccessRoadEndsWithResultOne) {
+  dist_.Publish(WebSite);
+  INT_PTR result = Run(nullptr);
+  EXPECT_EQ(result, 1);
+  EXPECT_TRUE(IsWindow(setup_));  // kept for the program group
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(setup_, IDOK)));
+
+  EXPECT_TRUE(ContainsPhase(seen_.phases, "A telepítési adatok letöltése folyik... (ez idő igényes lehet...)") ||
+              ContainsPhase(seen_.phases, "A rendszer állományok telepítése..."));
+  EXPECT_EQ(Installed("\\ZeltaWin32\\setup.exe"), dist_.setupReal);
+  EXPECT_EQ(Installed("\\ZeltaWin32\\Bin\\big.bin"), dist_.big);
+  EXPECT_EQ(Installed("\\Data\\data.txt"), dist_.data);
+  EXPECT_TRUE(Logged("[A] A kapcsolat megnyitott 'Https' biztonságos módban!"));
+  EXPECT_TRUE(Logged("Az internet kapcsolat bezárva!"));
+  EXPECT_EQ(InstallState.ProgressDone, InstallState.ProgressTotal);
+  EXPECT_EQ(InstallState.WorkerRunning, 0);
+  EXPECT_EQ(InstallState.CancelRequested, 0);
+
+  char value[256];
+  DWORD size = sizeof value;
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, RecordKey, 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExA(key, "Installed Path", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_STREQ(value, Root);
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.zlt", 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+TEST_F(InstallWorkerTest, CancelDuringDownloadLetsTheFileFinish) {
+  dist_.Publish(WebSite);
+  SetFault(WebSite, "VarnelDemo/Disc_01/Bin/big.bin", "slow 5");  // about 2 s for the big file
+  bool cancelled = false, exitShown = false;
+  INT_PTR result = Run([&](HWND dialog) {
+    // Wait until the big file is on its way, then cancel.
+    WaitForFile(dialog, "big.bin");
+    Press(dialog);
+    cancelled = true;
+    exitShown = Exit(dialog);
+  });
+  EXPECT_TRUE(cancelled);
+  EXPECT_TRUE(exitShown);
+  EXPECT_EQ(result, 0);
+  EXPECT_FALSE(IsWindow(setup_));  // destroyed after a run without success
+  EXPECT_EQ(final_.phases.back(), "A telepítési folyamat megszakítva!");
+  EXPECT_TRUE(seen_.barVisibleDuringDownload);
+  EXPECT_TRUE(Logged("Az internet kapcsolat bezárva!"));
+  std::string downloaded;
+  ASSERT_TRUE(ReadLocalFile(std::string(Root) + "\\ZeltaWin32\\Install\\Disc_01\\Bin\\big.bin", &downloaded));
+  EXPECT_EQ(downloaded, dist_.big);  // finished although cancelled during its transfer
+  EXPECT_FALSE(PathExists(std::string(Root) + "\\ZeltaWin32\\Install\\Disc_01\\data.txt"));
+  EXPECT_EQ(Installed("\\Data\\data.txt"), "<missing>");
+}
+
+TEST_F(InstallWorkerTest, RepeatedCancelPressesWaitForTheWorker) {
+  dist_.Publish(WebSite);
+  SetFault(WebSite, "VarnelDemo/Disc_01/Bin/big.bin", "slow 5");
+  std::vector<std::string> buttonTexts;
+  std::vector<bool> buttonEnabled;
+  bool stillOpen = true;
+  INT_PTR result = Run([&](HWND dialog) {
+    WaitForFile(dialog, "big.bin");
+    for (int press = 0; press < 3; ++press) {
+      Press(dialog);
+      Sleep(100);
+      buttonTexts.push_back(ItemText(dialog, IDCANCEL));
+      buttonEnabled.push_back(IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)) != FALSE);
+      stillOpen = stillOpen && IsWindow(dialog);
+    }
+    Exit(dialog);
+  });
+  EXPECT_EQ(result, 0);
+  ASSERT_EQ(buttonTexts.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(buttonTexts[i], "Megszakítva") << i;
+    EXPECT_FALSE(buttonEnabled[i]) << i;
+  }
+  EXPECT_TRUE(stillOpen);
+}
+
+TEST_F(InstallWorkerTest, CancelDuringFileInstallationTakesEffectAfterTheRegistryRecord) {
+  dist_.Publish(WebSite);
+  // An existing target with the ask code holds the worker at message 14
+  // while the user presses the dialog's button.
+  WriteTestFile(std::string(Root) + "\\ZeltaWin32\\setup.exe", "old");
+  INT_PTR result = Run([&](HWND dialog) {
+    WaitForPhase(dialog, "állományok telepítése");
+    HWND box = nullptr;
+    for (int i = 0; i < 3000 && box == nullptr; ++i) {
+      box = FindWindowA("#32770", InstallState.Caption);
+      if (box == nullptr) Sleep(10);
+    }
+    Press(dialog);  // arrives while the files are being installed
+    Sleep(100);
+    if (box != nullptr) PostMessageA(box, WM_COMMAND, IDNO, 0);
+    Exit(dialog);
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(Installed("\\ZeltaWin32\\setup.exe"), "old");       // answered No
+  EXPECT_EQ(Installed("\\Data\\data.txt"), dist_.data);          // installation ran to its end
+  HKEY key;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, RecordKey, 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.zlt", 0, KEY_QUERY_VALUE, &key),
+            ERROR_SUCCESS);  // the file types were not registered
+  EXPECT_EQ(final_.phases.back(), "A telepítési folyamat megszakítva!");
+}
+
+TEST_F(InstallWorkerTest, FailedDownloadEndsAsCancelled) {
+  dist_.Publish(WebSite);
+  SetFault(WebSite, "VarnelDemo/Disc_01/data.txt", "status 404");
+  INT_PTR result = Run([&](HWND dialog) { Exit(dialog); });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(final_.phases.back(), "A telepítési folyamat megszakítva!");
+  EXPECT_EQ(Installed("\\ZeltaWin32\\Bin\\big.bin"), "<missing>");  // nothing partial installed
+  HKEY key;
+  EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, RecordKey, 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+}
+
+TEST_F(InstallWorkerTest, MissingRootDirectoryEndsAsCancelled) {
+  WriteSiteFile(WebSite, "VarnelDemo/Disc_01/Install.ini", "[System]\r\nVersion=9.21\r\n");
+  MessageBoxAnswerer answer("ZeltaCAD System Error!", IDOK);
+  INT_PTR result = Run([&](HWND dialog) { Exit(dialog); });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(answer.text(), "A telepítési könyvtár nem található a WEB-en!");
+  EXPECT_TRUE(Logged("Az internet kapcsolat bezárva!"));
+  EXPECT_EQ(final_.phases.back(), "A telepítési folyamat megszakítva!");
+}
+
+// Run with the HTTPS port closed (vendor-net.sh --no-https).
+TEST_F(InstallWorkerTest, NoHttps_PlainHttpInstallsTheSame) {
+  dist_.Publish(DownloadSite);
+  INT_PTR result = Run(nullptr);
+  EXPECT_EQ(result, 1);
+  EXPECT_TRUE(Logged("Nincs engedélyezett olvasás és letöltés 'Https' biztonságos kapcsolattal!"));
+  EXPECT_TRUE(Logged("A kapcsolat megnyitott 'Http' módban!"));
+  EXPECT_EQ(Installed("\\ZeltaWin32\\Bin\\big.bin"), dist_.big);
+}
+
+// Run with no server at all (vendor-net.sh --no-https --no-http).
+TEST_F(InstallWorkerTest, NoServer_NoConnectionEnding) {
+  bool exitShown = false;
+  INT_PTR result = Run([&](HWND dialog) { exitShown = Exit(dialog); });
+  EXPECT_TRUE(exitShown);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(final_.phases.back(), "");
+  EXPECT_EQ(final_.message, std::string("\n\nA telepítő rendszernek nincs Internet kapcsolata,\n vagy nincs letöltési "
+                                       "engedélye az 'www.zeltasoft.example' WEB lappról!!!"));
+  EXPECT_TRUE(final_.buttonEnabled);
+  EXPECT_FALSE(IsWindow(setup_));
+}
+
+}  // namespace
