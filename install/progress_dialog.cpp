@@ -38,6 +38,10 @@ BOOL OnProgressInit(HWND dialog) {
     SendMessageA(bar, PBM_SETMARQUEE, TRUE, 10);
     SendMessageA(bar, PBM_SETBKCOLOR, 0, BackgroundColour);
     SendMessageA(bar, PBM_SETBARCOLOR, 0, BarColour);
+    // The bar must show the position. The classic control ignores the
+    // marquee request, but Wine's draws a marquee whenever the style bit is
+    // set: take the bit off so that every control shows the position.
+    SetWindowLongA(bar, GWL_STYLE, GetWindowLongA(bar, GWL_STYLE) & ~PBS_MARQUEE);
   }
   const int hidden[] = {IDC_FILE_LINE, IDC_PROGRESS_BAR, IDC_ACTIVITY_MARK, IDC_PERCENT};
   for (int item : hidden) ShowWindow(GetDlgItem(dialog, item), SW_HIDE);

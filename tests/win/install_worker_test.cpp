@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -58,6 +61,8 @@ struct Observation {
   std::string button;               // the button's text at the end
   bool buttonEnabled = false;
   bool barVisibleDuringDownload = false;
+  bool barMarquee = false;           // the marquee style seen on the bar
+  int barAgreesWithPercent = 0;      // samples where position and percent match
 };
 
 class InstallWorkerTest : public ::testing::Test {
@@ -119,9 +124,16 @@ class InstallWorkerTest : public ::testing::Test {
     for (int i = 0; i < 3000 && !done && IsWindow(dialog); ++i) {
       std::string phase = ItemText(dialog, IDC_PHASE_LINE);
       if (seen_.phases.empty() || seen_.phases.back() != phase) seen_.phases.push_back(phase);
-      if (phase.find("letöltése") != std::string::npos &&
-          IsWindowVisible(GetDlgItem(dialog, IDC_PROGRESS_BAR)))
+      HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+      if (phase.find("letöltése") != std::string::npos && IsWindowVisible(bar)) {
         seen_.barVisibleDuringDownload = true;
+        if (GetWindowLongA(bar, GWL_STYLE) & PBS_MARQUEE) seen_.barMarquee = true;
+        // The bar shows the position: thousandths against the percent text.
+        int position = static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0));
+        double percent = atof(ItemText(dialog, IDC_PERCENT).c_str());
+        if (position > 0 && position / 10.0 <= percent + 0.5 && position / 10.0 >= percent - 5.0)
+          ++seen_.barAgreesWithPercent;
+      }
       seen_.message = ItemText(dialog, IDC_MESSAGE_AREA);
       seen_.button = ItemText(dialog, IDCANCEL);
       seen_.buttonEnabled = IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)) != FALSE;
@@ -247,6 +259,8 @@ TEST_F(InstallWorkerTest, CancelDuringDownloadLetsTheFileFinish) {
   EXPECT_FALSE(IsWindow(setup_));  // destroyed after a run without success
   EXPECT_EQ(final_.phases.back(), "A telepítési folyamat megszakítva!");
   EXPECT_TRUE(seen_.barVisibleDuringDownload);
+  EXPECT_FALSE(seen_.barMarquee);
+  EXPECT_GT(seen_.barAgreesWithPercent, 0);
   EXPECT_TRUE(Logged("Az internet kapcsolat bezárva!"));
   std::string downloaded;
   ASSERT_TRUE(ReadLocalFile(std::string(Root) + "\\ZeltaWin32\\Install\\Disc_01\\Bin\\big.bin", &downloaded));
