@@ -90,3 +90,10 @@ add_test(NAME native.art-generate
          COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:zelta-art> -DDIR=${CMAKE_BINARY_DIR}/art-check
                  -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
                  -P ${PROJECT_SOURCE_DIR}/tests/art/check_generate.cmake)
+
+# Setup dialog: the drive list's entries.
+target_sources(zelta_portable PRIVATE setup/drive_list_text.cpp)
+target_sources(portable_tests PRIVATE tests/portable/drive_list_text_test.cpp)
+add_test(NAME native.setup-ascii
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/check_portable_ascii.sh
+           ${PROJECT_SOURCE_DIR}/setup/drive_list_text.h ${PROJECT_SOURCE_DIR}/setup/drive_list_text.cpp)

@@ -77,7 +77,10 @@ zelta_wine_test(win.windows windows_tests)
 zelta_wine_test(win.program-format
   ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAM=$<TARGET_FILE:ZeltaWebInstall>
   -P ${PROJECT_SOURCE_DIR}/tests/check_pe_format.cmake)
-zelta_wine_test(win.program-runs ZeltaWebInstall)
+# It runs until its title window is closed: app_tests starts it, looks at the
+# title and the setup dialog on the screen, closes it and wants exit code 0.
+zelta_wine_test(win.program-runs app_tests --gtest_filter=Program.*)
+set_tests_properties(win.program-runs PROPERTIES RUN_SERIAL TRUE)
 
 # The web transfer against the loopback vendor server: inside a private
 # network namespace (tools/vendor/vendor-net.sh) with a Wine prefix of its
@@ -261,3 +264,79 @@ add_test(NAME worker.sample-distribution
       -- ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:install_worker_tests>
          --gtest_filter=SampleDistribution.*)
 set_tests_properties(worker.sample-distribution PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL TRUE)
+
+# End to end: the real program driven from another process, as a user would.
+add_executable(e2e_tests
+  tests/e2e/e2e_test.cpp
+  tests/e2e/installer_session.cpp
+  tests/win/install_test_support.cpp
+  tests/win/test_site.cpp
+)
+zelta_target_options(e2e_tests)
+target_link_libraries(e2e_tests PRIVATE zelta_portable GTest::gtest_main ole32 uuid shell32 advapi32)
+target_compile_definitions(e2e_tests PRIVATE
+  ZELTA_INSTALLER="$<TARGET_FILE_NAME:ZeltaWebInstall>"
+  ZELTA_SAMPLE_PRODUCT="$<TARGET_FILE_NAME:zelta_sample_product>")
+add_dependencies(e2e_tests ZeltaWebInstall zelta_sample_product)
+
+set(ZELTA_SHOTS_DIR ${CMAKE_BINARY_DIR}/screenshots)
+function(zelta_e2e_test name)
+  cmake_parse_arguments(ARG "" "" "NET;FILTER" ${ARGN})
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} -E env
+      WINE_HARNESS_PREFIX=${ZELTA_WINE_DIR}/prefix-net
+      ZELTA_FAULT_SERVER=${ZELTA_NATIVE_BUILD}/fault-server
+      ZELTA_SHOTS=${ZELTA_SHOTS_DIR}
+      ${PROJECT_SOURCE_DIR}/tests/e2e/run_e2e.sh ${CMAKE_BINARY_DIR}/vendor/${name}
+        ${ZELTA_NATIVE_BUILD}/zelta-dist $<TARGET_FILE:zelta_sample_product> ${ZELTA_SAMPLE_FONT}
+        -- --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST} ${ARG_NET}
+        -- ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:e2e_tests>
+           --gtest_filter=${ARG_FILTER})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900 RUN_SERIAL TRUE)
+endfunction()
+zelta_e2e_test(e2e.user FILTER -*NoHttps_*:*NoServer_*)
+zelta_e2e_test(e2e.no-https NET --no-https FILTER *NoHttps_*)
+zelta_e2e_test(e2e.no-server NET --no-https --no-http FILTER *NoServer_*)
+
+# Setup dialog and drive chooser, run from the resources under Wine with one
+# more drive mapped for the time of the run (tests/win/with_test_drive.sh).
+target_sources(zelta_portable PRIVATE setup/drive_list_text.cpp)
+target_sources(portable_tests_win PRIVATE tests/portable/drive_list_text_test.cpp)
+target_sources(zelta_windows PRIVATE
+  setup/setup_dialog.cpp
+  setup/drive_chooser.cpp
+  setup/setup_message.cpp
+)
+target_link_libraries(zelta_windows PUBLIC comdlg32)
+add_executable(setup_dialog_tests
+  tests/win/setup_dialog_test.cpp
+  tests/win/message_box_answerer.cpp
+  $<TARGET_OBJECTS:zelta_resources>
+)
+zelta_target_options(setup_dialog_tests)
+target_link_libraries(setup_dialog_tests PRIVATE zelta_windows GTest::gtest_main comdlg32)
+zelta_wine_test(win.setup-dialog
+  ${PROJECT_SOURCE_DIR}/tests/win/with_test_drive.sh ${ZELTA_WINE_DIR} E $<TARGET_FILE:setup_dialog_tests>)
+# Message boxes are found by caption: no other test's boxes at the same time.
+# A skipped test (no mapped drive) is a failure here.
+set_tests_properties(win.setup-dialog PROPERTIES RUN_SERIAL TRUE FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+
+# Start-up, main window, title painting and the AboutBox.
+target_sources(zelta_windows PRIVATE
+  app/start_up.cpp
+  app/main_window.cpp
+  app/title_painting.cpp
+  app/about_box.cpp
+)
+add_executable(app_tests
+  tests/win/title_painting_test.cpp
+  tests/win/main_window_test.cpp
+  tests/win/gdi_census.cpp
+  tests/win/picture_support.cpp
+  $<TARGET_OBJECTS:zelta_resources>
+)
+zelta_target_options(app_tests)
+target_link_libraries(app_tests PRIVATE zelta_windows GTest::gtest_main)
+target_compile_definitions(app_tests PRIVATE ZELTA_PROGRAM="$<TARGET_FILE_NAME:ZeltaWebInstall>")
+add_dependencies(app_tests ZeltaWebInstall)
+zelta_wine_test(win.app app_tests --gtest_filter=-Program.*)

@@ -61,4 +61,18 @@
 #define IDR_CLIP_DOWNLOADING 1002
 #define IDR_CLIP_INSTALLING 1003
 
+// Setup dialog "ZeltaWin": the drive, the start option and the buttons
+// (the component boxes are above).
+#define IDC_TARGET_DRIVE 503
+#define IDC_START_AFTER_INSTALL 508
+#define IDC_CHOOSE_DRIVE 509
+#define IDC_HELP_BUTTON 518
+#define IDC_ABOUT_BUTTON 519
+
+// Drive chooser "SetDriveBox": the open-file dialog's own drive list (cmb2).
+#define IDC_DRIVE_LIST 1137
+
+// Main window: its one command, which opens the setup dialog.
+#define CMD_OPEN_SETUP 500
+
 #endif

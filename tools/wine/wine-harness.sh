@@ -133,6 +133,8 @@ case $cmd in
   stop)
     harness_env
     wineserver -k >/dev/null 2>&1 || true
+    # A start right after must not meet the old server on its way out.
+    wineserver -w >/dev/null 2>&1 || true
     if [ -f "$dir/xvfb.pid" ]; then
       kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
       rm -f "$dir/xvfb.pid"

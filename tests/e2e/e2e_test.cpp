@@ -1,0 +1,320 @@
+// The installer as a user meets it: the real ZeltaWebInstall.exe started
+// with no arguments, worked through its windows from this process, against
+// the loopback vendor server serving the bundled sample distribution.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/installer_session.h"
+#include "tests/win/install_test_support.h"
+#include "tests/win/test_site.h"
+
+namespace {
+
+const char Root[] = "C:\\V92EDemo";
+const int DriveField = 503;
+const int InstallButton = IDOK;
+const int DrawingsBox = 512;
+const int HelpBox = 516;
+
+std::string ProgramPath() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string self(path, n);
+  return self.substr(0, self.find_last_of('\\') + 1) + ZELTA_INSTALLER;
+}
+
+std::string UnixToWindows(const char* variable) {
+  const char* value = getenv(variable);
+  if (value == nullptr) return "";
+  std::string path = std::string("Z:") + value;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string ShellFolder(int csidl) {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
+std::string MachineValue(const char* key, const char* name) {
+  HKEY handle;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return "<no key>";
+  char value[512] = {};
+  DWORD size = sizeof value - 1;
+  LONG rc = RegQueryValueExA(handle, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(handle);
+  return rc == ERROR_SUCCESS ? value : "<no value>";
+}
+
+void ListFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>* files) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ListFiles(folder + "\\" + name, prefix + name + "\\", files);
+    } else {
+      files->push_back(prefix + name);
+    }
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+}
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+  for (const std::string& t : texts)
+    if (t == text) return true;
+  return false;
+}
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    expect_ = UnixToWindows("ZELTA_EXPECT");
+    ASSERT_FALSE(expect_.empty()) << "run under tests/win/with_sample_site.sh";
+    shots_ = UnixToWindows("ZELTA_SHOTS");
+    ClearInstallation();
+  }
+  void TearDown() override {
+    SetFault(WebSite, "VarnelDemo/Disc_01/Systems/bin/zelta.exe", "");
+    // The demo keeps what it installed for a person to look at.
+    if (getenv("ZELTA_KEEP_INSTALLATION") == nullptr) ClearInstallation();
+  }
+
+  void ClearInstallation() {
+    RemoveTree(Root);
+    DeleteMachineKey("Software\\ZeltaSoft\\ZeltaCAD");
+    for (const char* key : {"Software\\Classes\\.zdw", "Software\\Classes\\.zbl", "Software\\Classes\\ZeltaCAD.Rajz",
+                            "Software\\Classes\\ZeltaCAD.Blokk"})
+      DeleteMachineKey(key);
+    DeleteFileA((ShellFolder(CSIDL_DESKTOP) + "\\ZeltaCAD Demo.lnk").c_str());
+    RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "\\ZeltaCAD Demo");
+  }
+
+  void Shot(const char* name) {
+    if (!shots_.empty()) InstallerSession::SaveScreen(shots_ + "\\" + name + ".bmp");
+  }
+
+  // The expected installed files (relative to the root) of the chosen components.
+  std::vector<std::string> ExpectedFiles() {
+    std::vector<std::string> files;
+    ListFiles(expect_ + "\\root", "", &files);
+    return files;
+  }
+
+  std::string ExpectedContent(const std::string& file) {
+    std::string content;
+    ReadLocalFile(expect_ + "\\root\\" + file, &content);
+    return content;
+  }
+
+  std::string InstalledContent(const std::string& file) {
+    std::string content;
+    if (!ReadLocalFile(std::string(Root) + "\\" + file, &content)) return "<missing>";
+    return content;
+  }
+
+  // Starts the installer and presses "Telepítés" on its setup dialog after
+  // `prepare` has worked the dialog.
+  HWND StartAndInstall(InstallerSession& session, const std::function<void(HWND)>& prepare = nullptr) {
+    EXPECT_TRUE(session.Start(ProgramPath()));
+    HWND setup = session.WaitForSetupDialog();
+    EXPECT_NE(setup, nullptr);
+    if (setup == nullptr) return nullptr;
+    if (prepare) prepare(setup);
+    InstallerSession::Click(setup, InstallButton);
+    HWND progress = session.WaitForProgressDialog();
+    EXPECT_NE(progress, nullptr);
+    return progress;
+  }
+
+  // A whole successful installation answering every question with `answer`.
+  void InstallAll(int answer) {
+    InstallerSession session;
+    HWND progress = StartAndInstall(session);
+    ASSERT_NE(progress, nullptr);
+    InstallerSession::Progress seen = session.Follow(progress, [&](const std::string&) { return answer; });
+    EXPECT_TRUE(seen.ended);
+    EXPECT_EQ(session.WaitForExit(), 0);
+    lastMessages_ = seen.messages;
+  }
+
+  std::string expect_;
+  std::string shots_;
+  std::vector<std::string> lastMessages_;
+};
+
+TEST_F(EndToEnd, FullInstallationOverHttps) {
+  // A slower main program file keeps the progress dialog on the screen long
+  // enough to be seen.
+  SetFault(WebSite, "VarnelDemo/Disc_01/Systems/bin/zelta.exe", "slow 3");
+  InstallerSession session;
+  ASSERT_TRUE(session.Start(ProgramPath()));
+  HWND main = session.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  RECT rect;
+  GetWindowRect(main, &rect);
+  EXPECT_EQ(rect.right - rect.left, 600 + 2 * GetSystemMetrics(SM_CYDLGFRAME));
+  HWND setup = session.WaitForSetupDialog();
+  ASSERT_NE(setup, nullptr);
+  EXPECT_EQ(InstallerSession::Text(setup, DriveField), "C:");
+  for (int box = 510; box <= 516; ++box) EXPECT_TRUE(InstallerSession::Checked(setup, box)) << box;
+  EXPECT_FALSE(InstallerSession::Enabled(setup, 510));
+  EXPECT_FALSE(InstallerSession::Enabled(setup, 511));
+  Sleep(300);
+  Shot("1-title-and-setup");
+
+  InstallerSession::Click(setup, InstallButton);
+  HWND progress = session.WaitForProgressDialog();
+  ASSERT_NE(progress, nullptr);
+  bool shot = false;
+  InstallerSession::Progress seen = session.Follow(progress, [](const std::string&) { return IDYES; },
+      [&](HWND dialog) {
+        if (!shot && InstallerSession::Text(dialog, 508).find("zelta.exe") != std::string::npos) {
+          Sleep(300);
+          Shot("2-progress");
+          shot = true;
+        }
+      });
+  EXPECT_TRUE(seen.ended);
+  EXPECT_TRUE(shot);
+  EXPECT_TRUE(Contains(seen.phases, "A telepítési adatok letöltése folyik... (ez idő igényes lehet...)"));
+  EXPECT_TRUE(seen.messages.empty());  // nothing to ask on a first installation
+  EXPECT_EQ(session.WaitForExit(), 0);
+
+  for (const std::string& file : ExpectedFiles())
+    EXPECT_TRUE(InstalledContent(file) == ExpectedContent(file)) << file;
+  EXPECT_EQ(MachineValue("Software\\ZeltaSoft\\ZeltaCAD", "Installed Path"), Root);
+  EXPECT_EQ(MachineValue("Software\\Classes\\.zdw", ""), "ZeltaCAD.Rajz");
+  LinkFields link = ReadLink(ShellFolder(CSIDL_DESKTOP) + "\\ZeltaCAD Demo.lnk");
+  EXPECT_EQ(link.path, "C:\\V92EDemo\\ZeltaWin32\\ZeltaWin32.exe");
+  EXPECT_TRUE(PathExists(ShellFolder(CSIDL_PROGRAMS) + "\\ZeltaCAD Demo\\ZeltaCAD 9.21 Demó.lnk"));
+  EXPECT_TRUE(WaitForFile(std::string(Root) + "\\ZeltaWin32\\started.txt", 10000));
+}
+
+TEST_F(EndToEnd, CancelDuringTheDownload) {
+  SetFault(WebSite, "VarnelDemo/Disc_01/Systems/bin/zelta.exe", "slow 3");
+  InstallerSession session;
+  HWND progress = StartAndInstall(session);
+  ASSERT_NE(progress, nullptr);
+  bool pressed = false;
+  InstallerSession::Progress seen = session.Follow(progress, nullptr, [&](HWND dialog) {
+    if (!pressed && InstallerSession::Text(dialog, 508).find("zelta.exe") != std::string::npos) {
+      InstallerSession::Click(dialog, IDCANCEL);
+      pressed = true;
+    }
+  });
+  EXPECT_TRUE(pressed);
+  EXPECT_EQ(seen.phases.back(), "A telepítési folyamat megszakítva!");
+  ASSERT_TRUE(seen.buttonEnabled);
+  InstallerSession::Click(progress, IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 0);
+  EXPECT_EQ(InstalledContent("ZeltaWin32\\Bin\\zelta.exe"), "<missing>");  // never installed
+  std::string downloaded;
+  EXPECT_TRUE(ReadLocalFile(std::string(Root) + "\\ZeltaWin32\\Install\\Disc_01\\Systems\\bin\\zelta.exe", &downloaded));
+  EXPECT_EQ(downloaded.size(), 1300000u);  // the file in transfer was finished
+  EXPECT_EQ(MachineValue("Software\\ZeltaSoft\\ZeltaCAD", "Installed Path"), "<no key>");
+}
+
+TEST_F(EndToEnd, DeselectedComponentsAreLeftOut) {
+  InstallerSession session;
+  HWND progress = StartAndInstall(session, [](HWND setup) {
+    InstallerSession::Click(setup, DrawingsBox);
+    InstallerSession::Click(setup, HelpBox);
+    EXPECT_FALSE(InstallerSession::Checked(setup, DrawingsBox));
+    EXPECT_FALSE(InstallerSession::Checked(setup, HelpBox));
+  });
+  ASSERT_NE(progress, nullptr);
+  InstallerSession::Progress seen = session.Follow(progress, nullptr);
+  EXPECT_TRUE(seen.ended);
+  EXPECT_EQ(session.WaitForExit(), 0);
+  EXPECT_EQ(InstalledContent("ZeltaWin32\\Rajzok\\Minta rajz 1.zdw"), "<missing>");
+  EXPECT_EQ(InstalledContent("ZeltaWin32\\Help\\Olvass el.txt"), "<missing>");
+  EXPECT_FALSE(PathExists(std::string(Root) + "\\ZeltaWin32\\Install\\Disc_02\\Drawings"));
+  EXPECT_EQ(InstalledContent("ZeltaWin32\\Blokkok\\Ajtó.zbl"), ExpectedContent("ZeltaWin32\\Blokkok\\Ajtó.zbl"));
+  EXPECT_EQ(InstalledContent("ZeltaWin32\\Bin\\zelta.exe"), ExpectedContent("ZeltaWin32\\Bin\\zelta.exe"));
+}
+
+TEST_F(EndToEnd, SecondInstallationAsksBeforeOverwriting) {
+  InstallAll(IDYES);
+  ASSERT_TRUE(lastMessages_.empty());
+  // The user changed an "ask" file and a "never overwrite" file since.
+  WriteTestFile(std::string(Root) + "\\ZeltaWin32\\zelta.ini", "sajat beallitas");
+  WriteTestFile(std::string(Root) + "\\ZeltaWin32\\Licenc.txt", "sajat licenc");
+
+  InstallAll(IDNO);
+  EXPECT_EQ(lastMessages_.size(), 3u);  // the three "?" files of the sample
+  EXPECT_TRUE(Contains(lastMessages_, "Meglévő fájl: C:\\V92EDemo\\ZeltaWin32\\zelta.ini! Felül kívánja írni?"));
+  EXPECT_EQ(InstalledContent("ZeltaWin32\\zelta.ini"), "sajat beallitas");
+  EXPECT_EQ(InstalledContent("ZeltaWin32\\Licenc.txt"), "sajat licenc");
+
+  InstallAll(IDYES);
+  EXPECT_EQ(lastMessages_.size(), 3u);
+  EXPECT_EQ(InstalledContent("ZeltaWin32\\zelta.ini"), ExpectedContent("ZeltaWin32\\zelta.ini"));
+  EXPECT_EQ(InstalledContent("ZeltaWin32\\Licenc.txt"), "sajat licenc");  // never overwritten
+}
+
+TEST_F(EndToEnd, WrongDriveLettersAreReported) {
+  InstallerSession session;
+  ASSERT_TRUE(session.Start(ProgramPath()));
+  HWND setup = session.WaitForSetupDialog();
+  ASSERT_NE(setup, nullptr);
+
+  InstallerSession::Type(setup, DriveField, "1");
+  HWND box = session.WaitForMessageBox(10000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(InstallerSession::MessageText(box), "Cél meghajtó kijelölési hiba! [a - z, A - Z]");
+  InstallerSession::Answer(box, IDOK);
+
+  InstallerSession::Type(setup, DriveField, "d");  // no D: in the test prefix
+  box = session.WaitForMessageBox(10000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(InstallerSession::MessageText(box), "A cél meghajtó - D: - nem üzemképes, vagy más hiba!");
+  InstallerSession::Answer(box, IDOK);
+  EXPECT_EQ(InstallerSession::Text(setup, DriveField), "d:");
+
+  // Install validates again and opens nothing.
+  InstallerSession::Click(setup, InstallButton);
+  box = session.WaitForMessageBox(10000);
+  ASSERT_NE(box, nullptr);
+  InstallerSession::Answer(box, IDOK);
+  EXPECT_EQ(session.WaitForProgressDialog(500), nullptr);
+
+  InstallerSession::Click(setup, IDCANCEL);  // ends the whole program
+  EXPECT_EQ(session.WaitForExit(), 0);
+  EXPECT_FALSE(PathExists(Root));
+}
+
+// Run with the HTTPS port closed (vendor-net.sh --no-https).
+TEST_F(EndToEnd, NoHttps_PlainHttpIsUsed) {
+  InstallAll(IDYES);
+  for (const std::string& file : ExpectedFiles())
+    EXPECT_TRUE(InstalledContent(file) == ExpectedContent(file)) << file;
+}
+
+// Run with no server at all (vendor-net.sh --no-https --no-http).
+TEST_F(EndToEnd, NoServer_NoConnectionEnding) {
+  InstallerSession session;
+  HWND progress = StartAndInstall(session);
+  ASSERT_NE(progress, nullptr);
+  InstallerSession::Progress seen = session.Follow(progress, nullptr);
+  EXPECT_EQ(seen.button, "Kilépés");
+  EXPECT_EQ(seen.message, "\n\nA telepítő rendszernek nincs Internet kapcsolata,\n vagy nincs letöltési engedélye az "
+                          "'www.zeltasoft.example' WEB lappról!!!");
+  Shot("3-no-connection");
+  InstallerSession::Click(progress, IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 0);
+  EXPECT_FALSE(PathExists(Root));
+}
+
+}  // namespace
