@@ -30,47 +30,6 @@ std::string ProgramPath() {
   return self.substr(0, self.find_last_of('\\') + 1) + ZELTA_INSTALLER;
 }
 
-std::string UnixToWindows(const char* variable) {
-  const char* value = getenv(variable);
-  if (value == nullptr) return "";
-  std::string path = std::string("Z:") + value;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-std::string ShellFolder(int csidl) {
-  char path[MAX_PATH] = {};
-  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-  return path;
-}
-
-std::string MachineValue(const char* key, const char* name) {
-  HKEY handle;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return "<no key>";
-  char value[512] = {};
-  DWORD size = sizeof value - 1;
-  LONG rc = RegQueryValueExA(handle, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-  RegCloseKey(handle);
-  return rc == ERROR_SUCCESS ? value : "<no value>";
-}
-
-void ListFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>* files) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ListFiles(folder + "\\" + name, prefix + name + "\\", files);
-    } else {
-      files->push_back(prefix + name);
-    }
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-}
-
 bool Contains(const std::vector<std::string>& texts, const std::string& text) {
   for (const std::string& t : texts)
     if (t == text) return true;
@@ -80,9 +39,9 @@ bool Contains(const std::vector<std::string>& texts, const std::string& text) {
 class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    expect_ = UnixToWindows("ZELTA_EXPECT");
+    expect_ = UnixFolderFromEnvironment("ZELTA_EXPECT");
     ASSERT_FALSE(expect_.empty()) << "run under tests/win/with_sample_site.sh";
-    shots_ = UnixToWindows("ZELTA_SHOTS");
+    shots_ = UnixFolderFromEnvironment("ZELTA_SHOTS");
     ClearInstallation();
   }
   void TearDown() override {

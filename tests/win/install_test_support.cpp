@@ -3,6 +3,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -106,4 +108,45 @@ LinkFields ReadLink(const std::string& linkPath) {
   if (link != nullptr) link->Release();
   CoUninitialize();
   return fields;
+}
+
+std::string UnixFolderFromEnvironment(const char* variable) {
+  const char* value = getenv(variable);
+  if (value == nullptr || value[0] != '/') return "";
+  std::string path = std::string("Z:") + value;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+void ListFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>* files) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ListFiles(folder + "\\" + name, prefix + name + "\\", files);
+    } else {
+      files->push_back(prefix + name);
+    }
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+}
+
+std::string MachineValue(const char* key, const char* name) {
+  HKEY handle;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return "<no key>";
+  char value[512] = {};
+  DWORD size = sizeof value - 1;
+  LONG rc = RegQueryValueExA(handle, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(handle);
+  return rc == ERROR_SUCCESS ? value : "<no value>";
+}
+
+std::string ShellFolder(int csidl) {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
 }

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Writes content as the catalogue file `name` in the temporary folder and
 // makes it InstallState.CataloguePath. Returns its path.
@@ -46,5 +47,18 @@ LinkFields ReadLink(const std::string& linkPath);
 // Deletes a registry key with everything below it under HKLM (no error
 // when it is not there).
 void DeleteMachineKey(const std::string& path);
+
+// A folder named by a Unix path in an environment variable, as a Windows
+// path through the Z: drive; empty when the variable is not set.
+std::string UnixFolderFromEnvironment(const char* variable);
+
+// Every file below `folder`, as paths relative to it (prefixed by `prefix`).
+void ListFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>* files);
+
+// A REG_SZ value under HKLM, or "<no key>" / "<no value>".
+std::string MachineValue(const char* key, const char* name);
+
+// A shell folder of the current user (CSIDL_DESKTOP, CSIDL_PROGRAMS, ...).
+std::string ShellFolder(int csidl);
 
 #endif

@@ -24,48 +24,6 @@ namespace {
 const char Root[] = "C:\\V92EDemo";
 const char WindowsFolder[] = "C:\\SampleWindows";
 
-std::string ExpectPath() {
-  const char* expect = getenv("ZELTA_EXPECT");
-  if (expect == nullptr) return "";
-  std::string path = std::string("Z:") + expect;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-// Every file below `folder`, as paths relative to it.
-void ListFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>* files) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ListFiles(folder + "\\" + name, prefix + name + "\\", files);
-    } else {
-      files->push_back(prefix + name);
-    }
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-}
-
-std::string MachineValue(const char* key, const char* name) {
-  HKEY handle;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return "<no key>";
-  char value[512] = {};
-  DWORD size = sizeof value - 1;
-  LONG rc = RegQueryValueExA(handle, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-  RegCloseKey(handle);
-  return rc == ERROR_SUCCESS ? value : "<no value>";
-}
-
-std::string ShellFolder(int csidl) {
-  char path[MAX_PATH] = {};
-  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-  return path;
-}
-
 class SampleDistribution : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -117,7 +75,7 @@ class SampleDistribution : public ::testing::Test {
 };
 
 TEST_F(SampleDistribution, InstallsRecordsRegistersLinksAndStarts) {
-  const std::string expect = ExpectPath();
+  const std::string expect = UnixFolderFromEnvironment("ZELTA_EXPECT");
   ASSERT_FALSE(expect.empty()) << "ZELTA_EXPECT is not set: run under tests/win/with_sample_site.sh";
 
   ASSERT_EQ(RunProgressDialog(setup_), 1);
