@@ -43,6 +43,7 @@ class EndToEnd : public ::testing::Test {
     ASSERT_FALSE(expect_.empty()) << "run under tests/win/with_sample_site.sh";
     shots_ = UnixFolderFromEnvironment("ZELTA_SHOTS");
     ClearInstallation();
+    ASSERT_FALSE(PathExists(Root));
   }
   void TearDown() override {
     SetFault(WebSite, "VarnelDemo/Disc_01/Systems/bin/zelta.exe", "");
@@ -51,7 +52,13 @@ class EndToEnd : public ::testing::Test {
   }
 
   void ClearInstallation() {
-    RemoveTree(Root);
+    // The installed system started by an earlier test may still be running
+    // from the tree for a moment.
+    for (int i = 0; i < 100; ++i) {
+      RemoveTree(Root);
+      if (!PathExists(Root)) break;
+      Sleep(50);
+    }
     DeleteMachineKey("Software\\ZeltaSoft\\ZeltaCAD");
     for (const char* key : {"Software\\Classes\\.zdw", "Software\\Classes\\.zbl", "Software\\Classes\\ZeltaCAD.Rajz",
                             "Software\\Classes\\ZeltaCAD.Blokk"})
