@@ -261,6 +261,53 @@ TEST_F(EndToEnd, WrongDriveLettersAreReported) {
   EXPECT_FALSE(PathExists(Root));
 }
 
+// Picks Z: from the drive chooser's list, then installs nothing.
+TEST_F(EndToEnd, DriveChooserSetsTheField) {
+  InstallerSession session;
+  ASSERT_TRUE(session.Start(ProgramPath()));
+  HWND setup = session.WaitForSetupDialog();
+  ASSERT_NE(setup, nullptr);
+  InstallerSession::Click(setup, 509);
+  HWND chooser = nullptr;
+  for (int i = 0; i < 500 && chooser == nullptr; ++i) {
+    chooser = FindWindowA("#32770", "Cél meghajtó kijelölése:");
+    if (chooser == nullptr || !IsWindowVisible(chooser)) {
+      chooser = nullptr;
+      Sleep(20);
+    }
+  }
+  ASSERT_NE(chooser, nullptr);
+  Shot("4-drive-chooser");
+  HWND list = GetDlgItem(chooser, 1137);
+  int count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0));
+  int z = -1;
+  std::string entries;
+  for (int i = 0; i < count && z < 0; ++i) {
+    // Read as UTF-16: Wine hands an ANSI buffer of another process only
+    // the first character of an owner-drawn list's entry.
+    wchar_t wide[256] = {};
+    if (SendMessageW(list, CB_GETLBTEXTLEN, i, 0) >= 255) continue;
+    SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide));
+    char text[256] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    entries += std::string("<") + text + ">";
+    // Windows lists "z: ...", Wine "[-z-]".
+    if ((text[0] | 0x20) == 'z' || (text[0] == '[' && (text[2] | 0x20) == 'z')) z = i;
+  }
+  ASSERT_GE(z, 0) << "no Z: in the drive list: " << count << " " << entries;
+  SendMessageA(list, CB_SETCURSEL, z, 0);
+  PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(1137, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  Sleep(100);
+  InstallerSession::Click(chooser, IDOK);
+  for (int i = 0; i < 250 && IsWindow(chooser); ++i) Sleep(20);
+  EXPECT_FALSE(IsWindow(chooser));
+  EXPECT_EQ(InstallerSession::Text(setup, DriveField), "Z:");
+  EXPECT_EQ(session.WaitForMessageBox(500), nullptr);  // Z: is ready: nothing to report
+
+  InstallerSession::Click(setup, IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 0);
+}
+
 // Run with the HTTPS port closed (vendor-net.sh --no-https).
 TEST_F(EndToEnd, NoHttps_PlainHttpIsUsed) {
   InstallAll(IDYES);
