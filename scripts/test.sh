@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets up the machine (when needed), builds both builds and runs every test:
-# the native build (portable core with sanitizers) and the Windows build
-# (the installer and its tests under Wine).
+# Sets up the machine (when needed), builds and runs every test: the native
+# build (portable core and vendor tools with sanitizers), the fuzzers (clang,
+# a few seconds each) and the Windows build (the installer and its tests
+# under Wine).
 #
 #   scripts/test.sh [ctest arguments...]
 #
@@ -18,6 +19,10 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$build/native" -j"$jobs"
 
+# The fuzzers, built with clang; the suite runs each for a few seconds.
+CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DZELTA_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$build/fuzz" -j"$jobs"
+
 cmake -S "$root" -B "$build/win" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build "$build/win" -j"$jobs"
@@ -25,6 +30,8 @@ cmake --build "$build/win" -j"$jobs"
 status=0
 echo "== native tests"
 ctest --test-dir "$build/native" --output-on-failure "$@" || status=1
+echo "== fuzzers (short runs)"
+ctest --test-dir "$build/fuzz" --output-on-failure "$@" || status=1
 echo "== Windows tests under Wine"
 ctest --test-dir "$build/win" --output-on-failure "$@" || status=1
 exit $status
