@@ -23,18 +23,6 @@ zelta_target_options(portable_tests)
 target_link_libraries(portable_tests PRIVATE zelta_portable GTest::gtest_main)
 add_test(NAME native.portable COMMAND portable_tests)
 
-set(portable_files)
-foreach(src ${ZELTA_PORTABLE_SOURCES})
-  get_filename_component(dir ${src} DIRECTORY)
-  get_filename_component(base ${src} NAME_WE)
-  list(APPEND portable_files ${PROJECT_SOURCE_DIR}/${src})
-  if(EXISTS ${PROJECT_SOURCE_DIR}/${dir}/${base}.h)
-    list(APPEND portable_files ${PROJECT_SOURCE_DIR}/${dir}/${base}.h)
-  endif()
-endforeach()
-add_test(NAME native.portable-ascii
-         COMMAND ${PROJECT_SOURCE_DIR}/tests/check_portable_ascii.sh ${portable_files})
-
 # The vendor's side for tests: zelta-dist, the fault server, vendor-net.sh.
 add_subdirectory(tools/vendor)
 
@@ -49,11 +37,6 @@ target_sources(portable_tests PRIVATE
   tests/portable/group_commands_test.cpp
   tests/portable/install_paths_test.cpp
 )
-add_test(NAME native.install-steps-ascii
-         COMMAND ${PROJECT_SOURCE_DIR}/tests/check_portable_ascii.sh
-           ${PROJECT_SOURCE_DIR}/install/group_commands.h ${PROJECT_SOURCE_DIR}/install/group_commands.cpp
-           ${PROJECT_SOURCE_DIR}/install/install_paths.h ${PROJECT_SOURCE_DIR}/install/install_paths.cpp
-           ${PROJECT_SOURCE_DIR}/install/installed_time.h ${PROJECT_SOURCE_DIR}/install/installed_time.cpp)
 
 # File installation and directory creation: file-list entries and the
 # containment of paths from the server.
@@ -65,10 +48,6 @@ target_sources(portable_tests PRIVATE
   tests/portable/file_entry_test.cpp
   tests/portable/contained_path_test.cpp
 )
-add_test(NAME native.file-installation-ascii
-         COMMAND ${PROJECT_SOURCE_DIR}/tests/check_portable_ascii.sh
-           ${PROJECT_SOURCE_DIR}/install/file_entry.h ${PROJECT_SOURCE_DIR}/install/file_entry.cpp
-           ${PROJECT_SOURCE_DIR}/install/contained_path.h ${PROJECT_SOURCE_DIR}/install/contained_path.cpp)
 
 # The picture generator (tools/art) and its tests; the Windows build compiles
 # its own copy for the build host (cmake/windows.cmake).
@@ -94,6 +73,19 @@ add_test(NAME native.art-generate
 # Setup dialog: the drive list's entries.
 target_sources(zelta_portable PRIVATE setup/drive_list_text.cpp)
 target_sources(portable_tests PRIVATE tests/portable/drive_list_text_test.cpp)
-add_test(NAME native.setup-ascii
-         COMMAND ${PROJECT_SOURCE_DIR}/tests/check_portable_ascii.sh
-           ${PROJECT_SOURCE_DIR}/setup/drive_list_text.h ${PROJECT_SOURCE_DIR}/setup/drive_list_text.cpp)
+
+# Every source of the portable core, and its header, holds ASCII only (see
+# tests/check_portable_ascii.sh): one check over the whole library, whoever
+# added the file.
+get_target_property(portable_sources zelta_portable SOURCES)
+set(portable_files)
+foreach(src ${portable_sources})
+  get_filename_component(dir ${src} DIRECTORY)
+  get_filename_component(base ${src} NAME_WE)
+  list(APPEND portable_files ${PROJECT_SOURCE_DIR}/${src})
+  if(EXISTS ${PROJECT_SOURCE_DIR}/${dir}/${base}.h)
+    list(APPEND portable_files ${PROJECT_SOURCE_DIR}/${dir}/${base}.h)
+  endif()
+endforeach()
+add_test(NAME native.portable-ascii
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/check_portable_ascii.sh ${portable_files})
