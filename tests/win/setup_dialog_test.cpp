@@ -107,6 +107,10 @@ void ClickLater(HWND dialog, int item) {
 // A real mouse click on an item's check box, through the system's input
 // queue: a disabled item gets none. Returns before the dialog has seen it.
 void MouseClick(HWND dialog, int item) {
+  // Real input goes to whatever lies on top at that point of the screen:
+  // windows of earlier tests (an explorer window of the program group, say)
+  // must not catch it.
+  SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   RECT box;
   GetWindowRect(GetDlgItem(dialog, item), &box);
   SetCursorPos(box.left + 6, (box.top + box.bottom) / 2);
