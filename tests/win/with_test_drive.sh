@@ -19,19 +19,9 @@ dir=$(cd "$dir" && pwd)
 letter=$(printf '%s' "$letter" | tr 'A-Z' 'a-z')
 export WINE_HARNESS_PREFIX=$dir/prefix-drive
 
-# Copied here under a lock of this script's: the harness's lock stays taken
-# while the wine fixture's wineserver runs.
+# The harness makes the prefix as a copy of the build's own.
 make_prefix() {
-  [ -f "$WINE_HARNESS_PREFIX/.harness-ready" ] && return 0
-  [ -f "$dir/prefix/.harness-ready" ] || WINE_HARNESS_PREFIX= "$harness" prefix "$dir"
-  (
-    flock 8
-    if [ ! -f "$WINE_HARNESS_PREFIX/.harness-ready" ]; then
-      rm -rf "$WINE_HARNESS_PREFIX" "$WINE_HARNESS_PREFIX.new"
-      cp -a "$dir/prefix" "$WINE_HARNESS_PREFIX.new"
-      mv -T "$WINE_HARNESS_PREFIX.new" "$WINE_HARNESS_PREFIX"
-    fi
-  ) 8>"$dir/.test-drive.lock"
+  "$harness" prefix "$dir"
 }
 
 make_prefix

@@ -57,7 +57,10 @@ make_prefix() {
   if [ "$p" != "$dir/prefix" ]; then
     # A copy of the build's prefix takes seconds instead of a new wineboot.
     WINEPREFIX=$dir/prefix make_prefix
-    cp -a "$dir/prefix" "$p"
+    # Copied aside and moved in: an interrupted copy never looks ready.
+    rm -rf "$p.new"
+    cp -a "$dir/prefix" "$p.new"
+    mv -T "$p.new" "$p"
     return 0
   fi
   wineboot -i >/dev/null 2>&1
