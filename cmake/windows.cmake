@@ -269,6 +269,7 @@ set_tests_properties(worker.sample-distribution PROPERTIES FIXTURES_REQUIRED win
 add_executable(e2e_tests
   tests/e2e/e2e_test.cpp
   tests/e2e/installer_session.cpp
+  tests/e2e/drive_snapshot.cpp
   tests/win/install_test_support.cpp
   tests/win/test_site.cpp
 )

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/drive_snapshot.h"
 #include "tests/e2e/installer_session.h"
 #include "tests/win/install_test_support.h"
 #include "tests/win/test_site.h"
@@ -28,6 +29,11 @@ std::string ProgramPath() {
   DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
   std::string self(path, n);
   return self.substr(0, self.find_last_of('\\') + 1) + ZELTA_INSTALLER;
+}
+
+// A folder of the C: drive as a snapshot key ("C:\\users\\x" -> "users\\x").
+std::string DriveKey(const std::string& path) {
+  return SnapshotKey(path.size() > 3 && path.compare(0, 3, "C:\\") == 0 ? path.substr(3) : path);
 }
 
 bool Contains(const std::vector<std::string>& texts, const std::string& text) {
@@ -139,6 +145,8 @@ TEST_F(EndToEnd, FullInstallationOverHttps) {
   EXPECT_FALSE(InstallerSession::Enabled(setup, 511));
   Sleep(300);
   Shot("1-title-and-setup");
+  DriveSnapshot before = TakeSnapshot("C:\\");
+  ASSERT_GT(before.size(), 100u);
 
   InstallerSession::Click(setup, InstallButton);
   HWND progress = session.WaitForProgressDialog();
@@ -166,6 +174,14 @@ TEST_F(EndToEnd, FullInstallationOverHttps) {
   EXPECT_EQ(link.path, "C:\\V92EDemo\\ZeltaWin32\\ZeltaWin32.exe");
   EXPECT_TRUE(PathExists(ShellFolder(CSIDL_PROGRAMS) + "\\ZeltaCAD Demo\\ZeltaCAD 9.21 Demó.lnk"));
   EXPECT_TRUE(WaitForFile(std::string(Root) + "\\ZeltaWin32\\started.txt", 10000));
+
+  // Nothing was written beside the installation, the Fonts folder, the
+  // desktop link and the program group.
+  std::vector<std::string> changes = ChangesOutside(before, TakeSnapshot("C:\\"),
+      {DriveKey(Root), DriveKey(WindowsDirectoryOfProcess() + "\\Fonts"),
+       DriveKey(ShellFolder(CSIDL_DESKTOP) + "\\ZeltaCAD Demo.lnk"),
+       DriveKey(ShellFolder(CSIDL_PROGRAMS) + "\\ZeltaCAD Demo")});
+  for (const std::string& change : changes) ADD_FAILURE() << change;
 }
 
 TEST_F(EndToEnd, CancelDuringTheDownload) {
