@@ -341,3 +341,8 @@ target_link_libraries(app_tests PRIVATE zelta_windows GTest::gtest_main)
 target_compile_definitions(app_tests PRIVATE ZELTA_PROGRAM="$<TARGET_FILE_NAME:ZeltaWebInstall>")
 add_dependencies(app_tests ZeltaWebInstall)
 zelta_wine_test(win.app app_tests --gtest_filter=-Program.*)
+
+# The fault matrix: the real program against server faults and broken
+# distributions, and on drives that fill up or refuse writes.
+include(${PROJECT_SOURCE_DIR}/cmake/fault_matrix.cmake OPTIONAL)
+include(${PROJECT_SOURCE_DIR}/cmake/drive_faults.cmake OPTIONAL)
