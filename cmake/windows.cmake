@@ -25,6 +25,7 @@ target_compile_definitions(zelta_portable PRIVATE
 add_library(zelta_windows STATIC
   catalogue/read_catalogue.cpp
   install/advance_progress.cpp
+  install/progress_items.cpp
   web/distribution_download.cpp
   web/error_formatter.cpp
   web/internet_session.cpp
@@ -180,6 +181,7 @@ target_sources(zelta_windows PRIVATE
 add_executable(file_installation_tests
   tests/win/file_installation_test.cpp
   tests/win/directory_creation_test.cpp
+  tests/win/progress_items_test.cpp
   tests/win/recording_dialog.cpp
   tests/win/message_box_answerer.cpp
   tests/win/test_site.cpp

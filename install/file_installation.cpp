@@ -11,6 +11,7 @@
 #include "install/advance_progress.h"
 #include "install/contained_path.h"
 #include "install/file_entry.h"
+#include "install/progress_items.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -35,7 +36,7 @@ struct SourceTimesRecord {
 };
 
 void SetItemText(int item, const char* text) {
-  SetDlgItemTextA(InstallState.ProgressDialog, item, text);
+  ShowProgressItem(item, text);
 }
 
 // A string-table message filled with its texts and cut to `size` bytes, in
@@ -74,9 +75,7 @@ void RefreshProgress() {
   // conversion to int defined.
   double position = ratio * 1000.0;
   if (position > 1000.0) position = 1000.0;
-  if (InstallState.ProgressBar != nullptr) {
-    SendMessageA(InstallState.ProgressBar, PBM_SETPOS, static_cast<WPARAM>(static_cast<int>(position)), 0);
-  }
+  ShowProgressPosition(static_cast<int>(position));
 }
 
 void CountBytes(DWORD bytes) {

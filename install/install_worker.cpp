@@ -11,6 +11,7 @@
 #include "install/file_installation.h"
 #include "install/font_installation.h"
 #include "install/progress_dialog.h"
+#include "install/progress_items.h"
 #include "install/registry_record.h"
 #include "resources/resource_ids.h"
 #include "web/distribution_download.h"
@@ -22,7 +23,7 @@
 namespace {
 
 void SetItem(int item, const char* text) {
-  SetDlgItemTextA(InstallState.ProgressDialog, item, text);
+  ShowProgressItem(item, text);
 }
 
 void SetButton(const char* text) {

@@ -7,6 +7,7 @@
 #include "common/bounded_text.h"
 #include "install/install_worker.h"
 #include "install/program_group.h"
+#include "install/progress_items.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -26,6 +27,7 @@ ProgressDialogRecord Progress = {nullptr, nullptr, nullptr, nullptr};
 
 BOOL OnProgressInit(HWND dialog) {
   InstallState.ProgressDialog = dialog;
+  ForgetProgressItems();
   CentreWindow(InstallState.SetupDialog, dialog);
   Progress.background = CreateSolidBrush(BackgroundColour);
   Progress.animationBrush = CreateSolidBrush(AnimationColour);
@@ -78,7 +80,12 @@ BOOL OnProgressCommand(HWND dialog, WORD command) {
       PostMessageA(dialog, WM_COMMAND, IDOK, 0);
       return TRUE;
     case CMD_CANCEL_REQUEST:
-      PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+      // The file installation stopped because the user refused to go on;
+      // the worker takes the cancelled ending by itself and leaves the
+      // dialog open with "Kilépés". Handled as a pressed cancel button,
+      // the request would end the dialog whenever the worker happened to
+      // be done before it arrived, and the user would not see that ending.
+      InstallState.CancelRequested = 1;
       return TRUE;
     default:
       return FALSE;

@@ -12,6 +12,7 @@
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "install/advance_progress.h"
+#include "install/progress_items.h"
 #include "web/ini_lookup.h"
 #include "web/remote_file.h"
 #include "web/transfer_text.h"
@@ -64,7 +65,7 @@ HANDLE CreateLocalFile(const char* path) {
 }
 
 void SetItemText(int item, const char* text) {
-  SetDlgItemTextA(InstallState.ProgressDialog, item, text);
+  ShowProgressItem(item, text);
 }
 
 // The file-list work of one disc: every file of every chosen component.

@@ -7,8 +7,11 @@
 
 #include <cstdint>
 
-// Every request: always from the server, nothing cached, no authentication.
-const DWORD RemoteRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTH;
+// Every request: always from the server, nothing cached, no authentication,
+// no cookies (the vendor's server sets none; looking them up costs Wine's
+// WinINet several cache-index reads per request).
+const DWORD RemoteRequestFlags =
+    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_COOKIES;
 
 // Reads a numeric header (status code, Content-Length) as a decimal number.
 // False when the header is missing.
