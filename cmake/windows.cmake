@@ -301,6 +301,12 @@ zelta_e2e_test(e2e.user FILTER -*NoHttps_*:*NoServer_*)
 zelta_e2e_test(e2e.no-https NET --no-https FILTER *NoHttps_*)
 zelta_e2e_test(e2e.no-server NET --no-https --no-http FILTER *NoServer_*)
 
+# The benchmark's driver (scripts/benchmark.sh): times one installation of
+# the real program from the press of "Telepítés" to the success text.
+add_executable(install_timer tools/bench/install_timer.cpp tests/e2e/installer_session.cpp)
+zelta_target_options(install_timer)
+add_dependencies(install_timer ZeltaWebInstall zelta_sample_product)
+
 # Setup dialog and drive chooser, run from the resources under Wine with one
 # more drive mapped for the time of the run (tests/win/with_test_drive.sh).
 target_sources(zelta_portable PRIVATE setup/drive_list_text.cpp)

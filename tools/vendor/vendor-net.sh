@@ -291,7 +291,7 @@ events {
 }
 
 http {
-  log_format zelta '\$remote_addr [\$time_local] "\$request" \$status \$body_bytes_sent "\$uri"';
+  log_format zelta '\$remote_addr [\$time_local] "\$request" \$status \$body_bytes_sent "\$uri" c\$connection t\$msec \$ssl_protocol/\$ssl_cipher';
   access_log "$state/nginx-access.log" zelta;
   client_body_temp_path "$state/tmp/body";
   proxy_temp_path "$state/tmp/proxy";
