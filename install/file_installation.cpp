@@ -191,8 +191,9 @@ bool JoinFits(char* out, size_t size, const char* base, const char* name) {
   return TextAppend(out, size, name) == strlen(base) + strlen(name);
 }
 
-// One file-list value. Returns true when the disc's work ends here.
-bool InstallEntry(const char* value, const char* discFolder, char* buffer) {
+// One file-list value; `whole` is false for a value that was longer than a
+// value may be. Returns true when the disc's work ends here.
+bool InstallEntry(const char* value, bool whole, const char* discFolder, char* buffer) {
   FileEntryRecord entry;
   SplitFileEntry(value, &entry);
   for (int32_t i = 0; i < entry.WrongCodeCount; ++i) {
@@ -214,7 +215,7 @@ bool InstallEntry(const char* value, const char* discFolder, char* buffer) {
     baseWhole = JoinFits(base, sizeof base, drive, InstallState.RootDirectory);
   }
   char target[TextSize];
-  bool targetSafe = JoinContainedPath(target, sizeof target, base, entry.TargetPath) && baseWhole;
+  bool targetSafe = JoinContainedPath(target, sizeof target, base, entry.TargetPath) && baseWhole && whole;
 
   if (targetSafe && entry.Mode != TargetModeNone && LeaveExistingTarget(target, entry.Mode)) return false;
   if (CopyEntryFile(source, sourceSafe, target, targetSafe, buffer)) return true;
@@ -298,10 +299,15 @@ int32_t InstallDiscFiles() {
     for (int i = 1; !stop; ++i) {
       char key[32];
       FormatNumberedKey(key, sizeof key, "File", i);
-      char value[TextSize];
-      GetPrivateProfileStringA(Components[component].Key, key, "*", value, sizeof value, InstallState.FileListPath);
+      // One byte more than a value may hold: a longer value fills it, and
+      // its target is refused rather than used cut (cut, it would name
+      // another file than the list does).
+      char value[TextSize + 1];
+      DWORD length = GetPrivateProfileStringA(Components[component].Key, key, "*", value, sizeof value,
+                                              InstallState.FileListPath);
       if (value[0] == '*') break;
-      stop = InstallEntry(value, discFolder, buffer);
+      value[TextSize - 1] = '\0';
+      stop = InstallEntry(value, length < TextSize, discFolder, buffer);
     }
   }
   HeapFree(GetProcessHeap(), 0, buffer);

@@ -61,7 +61,7 @@ bool ProbeServer(HINTERNET session) {
 
   int32_t status = 0;
   int32_t length = 0;
-  if (!QueryHttpNumber(request, HTTP_QUERY_STATUS_CODE, &status) || status != 200 ||
+  if (!AnswerStaysSecure(request) || !QueryHttpNumber(request, HTTP_QUERY_STATUS_CODE, &status) || status != 200 ||
       !QueryHttpNumber(request, HTTP_QUERY_CONTENT_LENGTH, &length) || length <= 0 ||
       InstallState.CancelRequested) {
     InternetCloseHandle(request);

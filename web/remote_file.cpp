@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
+#include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "web/error_formatter.h"
 #include "web/internet_session.h"
@@ -19,13 +21,23 @@ bool QueryHttpNumber(HINTERNET request, DWORD query, int32_t* value) {
   return true;
 }
 
+bool AnswerStaysSecure(HINTERNET request) {
+  if (!InstallState.SecureMode) return true;
+  // The URL the answer finally came from; one too long for the buffer is
+  // not accepted either.
+  char url[TextSize] = {};
+  DWORD size = sizeof url;
+  if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, url, &size)) return false;
+  return _strnicmp(url, "https://", 8) == 0;
+}
+
 bool OpenRemoteFile(const char* url, HINTERNET* request, int32_t* length) {
   *length = 0;
   *request = InternetOpenUrlA(SessionHandle(), url, nullptr, 0, RemoteRequestFlags, 0);
   if (*request == nullptr) return true;
 
   int32_t status = 0;
-  bool failed = !QueryHttpNumber(*request, HTTP_QUERY_STATUS_CODE, &status);
+  bool failed = !AnswerStaysSecure(*request) || !QueryHttpNumber(*request, HTTP_QUERY_STATUS_CODE, &status);
   if (!failed && status != 200) {
     char argument[256];
     TextFormat(argument, sizeof argument, "Ez a file nem elérhető!: %s", url);

@@ -17,6 +17,11 @@ const DWORD RemoteRequestFlags =
 // False when the header is missing.
 bool QueryHttpNumber(HINTERNET request, DWORD query, int32_t* value);
 
+// False when the answer came over another scheme than the host in use:
+// WinINet follows a redirect from HTTPS to plain HTTP by itself, and a file
+// of the secure host must not arrive over an unprotected connection.
+bool AnswerStaysSecure(HINTERNET request);
+
 // Opens `url` on the session. Succeeds (returns false) only for status 200
 // with a Content-Length above 0; then `request` is open (the caller closes
 // it) and `length` holds the length. On failure `length` is 0 and nothing is
