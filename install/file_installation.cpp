@@ -104,6 +104,14 @@ bool LeaveExistingTarget(const char* target, int32_t mode) {
   return leave;
 }
 
+// A read-only file is never replaced. Windows refuses to open one for
+// writing; Wine running as root opens it all the same, and the copy would
+// silently undo what the user protected.
+bool IsReadOnlyFile(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 SourceTimesRecord ReadSourceTimes(const char* source) {
   SourceTimesRecord times = {};
   HANDLE file = CreateFileA(source, GENERIC_READ, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -165,7 +173,7 @@ bool CopyEntryFile(const char* source, bool sourceSafe, const char* target, bool
   }
 
   HANDLE out = INVALID_HANDLE_VALUE;
-  if (targetSafe) {
+  if (targetSafe && !IsReadOnlyFile(target)) {
     out = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                       FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY, nullptr);
   }
