@@ -115,8 +115,12 @@ bool FetchCatalogue() {
   char root[TextSize];
   IniLookup("System", "RootDirectory", root, sizeof root, catalogue, size);
   // The root is one folder name (or a path) below the drive's root; one
-  // that would lead elsewhere is no usable root.
-  if (root[0] == '*' || !IsSafeSourceName(root)) {
+  // that would lead elsewhere is no usable root, nor is one too long for
+  // the installation's paths (cut, it would name another folder: a value
+  // longer than a catalogue line can hold always is).
+  const char systemFolder[] = "\\ZeltaWin32\\";
+  bool fits = strlen(InstallState.BasePath) + strlen(root) + strlen(systemFolder) < sizeof InstallState.BasePath;
+  if (root[0] == '*' || !IsSafeSourceName(root) || !fits) {
     HWND owner = GetFocus();
     if (owner == nullptr) owner = InstallState.ProgressDialog;
     MessageBoxA(owner, "A telepítési könyvtár nem található a WEB-en!", "ZeltaCAD System Error!",
@@ -128,7 +132,7 @@ bool FetchCatalogue() {
   memset(InstallState.RootDirectory, 0, sizeof InstallState.RootDirectory);
   TextCopy(InstallState.RootDirectory, root);
   TextAppend(InstallState.BasePath, root);
-  TextAppend(InstallState.BasePath, "\\ZeltaWin32\\");
+  TextAppend(InstallState.BasePath, systemFolder);
 
   for (int disc = 1; disc <= DiscCount; ++disc) {
     if (InstallState.CancelRequested) {

@@ -224,6 +224,25 @@ TEST_F(WebTest, RootDirectoryLeadingOutOfTheDriveRootIsRefused) {
   }
 }
 
+// "C:\" + root + "\ZeltaWin32\" must fit 255 characters whole: a root of
+// 240 does, one of 241 (what any longer catalogue line is cut to) does not.
+TEST_F(WebTest, RootDirectoryMustLeaveTheInstallationPathWhole) {
+  OpenSecure();
+  for (size_t length : {240u, 241u}) {
+    InstallState.CancelRequested = 0;
+    TextCopy(InstallState.BasePath, "C:\\");
+    std::string root(length, 'R');
+    WriteSiteFile(WebSite, "VarnelDemo/Disc_01/Install.ini", "[System]\r\nRootDirectory=" + root + "\r\n");
+    MessageBoxAnswerer answer("ZeltaCAD System Error!", IDOK);
+    bool failed = FetchCatalogue();
+    EXPECT_EQ(failed, length == 241) << length;
+    EXPECT_EQ(answer.seen(), length == 241) << length;
+    if (!failed) {
+      EXPECT_EQ(std::string(InstallState.BasePath), "C:\\" + root + "\\ZeltaWin32\\");
+    }
+  }
+}
+
 TEST_F(WebTest, UnreadableCatalogueCancels) {
   OpenSecure();
   EXPECT_TRUE(FetchCatalogue());
