@@ -1,19 +1,7 @@
 # Drive faults: the real program, driven from another process, against the
 # loopback vendor server serving the sample distribution, on drives that
 # fill up, over read-only files and over a half-finished earlier run.
-add_executable(drive_fault_tests
-  tests/e2e/drive_fault_test.cpp
-  tests/e2e/installer_session.cpp
-  tests/e2e/drive_snapshot.cpp
-  tests/win/install_test_support.cpp
-  tests/win/test_site.cpp
-)
-zelta_target_options(drive_fault_tests)
-target_link_libraries(drive_fault_tests PRIVATE zelta_portable GTest::gtest_main ole32 uuid shell32 advapi32)
-target_compile_definitions(drive_fault_tests PRIVATE
-  ZELTA_INSTALLER="$<TARGET_FILE_NAME:ZeltaWebInstall>"
-  ZELTA_SAMPLE_PRODUCT="$<TARGET_FILE_NAME:zelta_sample_product>")
-add_dependencies(drive_fault_tests ZeltaWebInstall zelta_sample_product)
+zelta_driver_tests(drive_fault_tests tests/e2e/drive_fault_test.cpp)
 
 # Arguments after the name: the gtest filter, then the small drives
 # (LETTER=SIZE, tests/e2e/with_small_drive.sh), mapped in prefix-small.

@@ -268,19 +268,24 @@ add_test(NAME worker.sample-distribution
 set_tests_properties(worker.sample-distribution PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL TRUE)
 
 # End to end: the real program driven from another process, as a user would.
-add_executable(e2e_tests
-  tests/e2e/e2e_test.cpp
-  tests/e2e/installer_session.cpp
-  tests/e2e/drive_snapshot.cpp
-  tests/win/install_test_support.cpp
-  tests/win/test_site.cpp
-)
-zelta_target_options(e2e_tests)
-target_link_libraries(e2e_tests PRIVATE zelta_portable GTest::gtest_main ole32 uuid shell32 advapi32)
-target_compile_definitions(e2e_tests PRIVATE
-  ZELTA_INSTALLER="$<TARGET_FILE_NAME:ZeltaWebInstall>"
-  ZELTA_SAMPLE_PRODUCT="$<TARGET_FILE_NAME:zelta_sample_product>")
-add_dependencies(e2e_tests ZeltaWebInstall zelta_sample_product)
+# A test program of that kind: its own test files, the driver and the
+# support it shares with the others.
+function(zelta_driver_tests name)
+  add_executable(${name} ${ARGN}
+    tests/e2e/installer_session.cpp
+    tests/e2e/drive_snapshot.cpp
+    tests/win/install_test_support.cpp
+    tests/win/test_site.cpp
+  )
+  zelta_target_options(${name})
+  target_link_libraries(${name} PRIVATE zelta_portable GTest::gtest_main ole32 uuid shell32 advapi32)
+  target_compile_definitions(${name} PRIVATE
+    ZELTA_INSTALLER="$<TARGET_FILE_NAME:ZeltaWebInstall>"
+    ZELTA_SAMPLE_PRODUCT="$<TARGET_FILE_NAME:zelta_sample_product>"
+    ZELTA_WEB_HOST="${ZELTA_WEB_HOST}" ZELTA_DOWNLOAD_HOST="${ZELTA_DOWNLOAD_HOST}")
+  add_dependencies(${name} ZeltaWebInstall zelta_sample_product)
+endfunction()
+zelta_driver_tests(e2e_tests tests/e2e/e2e_test.cpp)
 
 set(ZELTA_SHOTS_DIR ${CMAKE_BINARY_DIR}/screenshots)
 function(zelta_e2e_test name)
