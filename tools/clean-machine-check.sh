@@ -18,8 +18,9 @@
 # the Debian 12 base container image) plus git and ca-certificates only. The
 # committed HEAD of this checkout is cloned into it as /root/p, and
 # `bash .ci/run` runs there twice as root with a clean environment: once cold
-# (everything installed and built from nothing) and once warm. The exit status
-# is that of the first failing run, else 0.
+# (everything installed and built from nothing) and once warm. Then
+# `scripts/demo.sh` runs cold in another fresh copy of the root. The exit
+# status is that of the first failing run, else 0.
 set -euo pipefail
 
 self=$(readlink -f "$0")
@@ -282,17 +283,23 @@ find_mirrors
 say "mirror $mirror${updates:+ (+$updates)}${security:+, security $security}"
 make_base
 
-say "fresh root $root"
-remove_tree "$root"
-cp -a "$base" "$root"
-rm -f "$root/.clean-machine-base"
+# A fresh copy of the pristine root with the committed HEAD cloned into
+# /root/p, entered.
+fresh_root() {
+  say "fresh root $root"
+  remove_tree "$root"
+  cp -a "$base" "$root"
+  rm -f "$root/.clean-machine-base"
 
-enter "$root"
-mkdir -p "$root/root/.clean-machine"
-git -C "$repo" bundle create -q "$root/root/.clean-machine/head.bundle" HEAD ${branch:+"$branch"}
-say "git clone of $commit${branch:+ ($branch)} into /root/p"
-in_root git clone -q ${branch:+-b "$branch"} /root/.clean-machine/head.bundle /root/p
-rm -rf "$root/root/.clean-machine"
+  enter "$root"
+  mkdir -p "$root/root/.clean-machine"
+  git -C "$repo" bundle create -q "$root/root/.clean-machine/head.bundle" HEAD ${branch:+"$branch"}
+  say "git clone of $commit${branch:+ ($branch)} into /root/p"
+  in_root git clone -q ${branch:+-b "$branch"} /root/.clean-machine/head.bundle /root/p
+  rm -rf "$root/root/.clean-machine"
+}
+
+fresh_root
 
 # The test suite runs its servers in network, mount and PID namespaces of
 # their own; a root where that cannot work would fail for the wrong reason.
@@ -304,10 +311,11 @@ else
   exit 1
 fi
 
-# One run of the README's test command; sets run_status and run_seconds.
-run_ci() {
-  local label=$1 start end
-  say "$label run: bash .ci/run"
+# One run of one of the README's commands in the root; sets run_status and
+# run_seconds.
+run_in_root() {
+  local label=$1 command=$2 start end
+  say "$label run: $command"
   start=$(date +%s)
   run_status=0
   # In the background: `timeout` has a process group of its own, so Ctrl-C
@@ -315,7 +323,7 @@ run_ci() {
   timeout --kill-after=60 "$run_timeout" \
     chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb CI=true \
       PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-      /bin/bash -c 'cd /root/p && exec bash .ci/run' < /dev/null &
+      /bin/bash -c "cd /root/p && exec $command" < /dev/null &
   run_pid=$!
   wait "$run_pid" || run_status=$?
   run_pid=""
@@ -327,11 +335,17 @@ run_ci() {
 
 fmt() { printf '%d s (%dm%02ds)' "$1" $(($1 / 60)) $(($1 % 60)); }
 
-run_ci cold
+run_in_root cold "bash .ci/run"
 cold_status=$run_status cold_seconds=$run_seconds
-run_ci warm
+run_in_root warm "bash .ci/run"
 warm_status=$run_status warm_seconds=$run_seconds
+leave
 
+# The other command on a root of its own, so that it, too, must install
+# everything it needs by itself.
+fresh_root
+run_in_root demo "scripts/demo.sh"
+demo_status=$run_status demo_seconds=$run_seconds
 leave
 if [ "$remove" -eq 1 ]; then
   remove_tree "$root"
@@ -343,6 +357,7 @@ fi
 status=0
 [ "$cold_status" -eq 0 ] || status=$cold_status
 [ "$status" -ne 0 ] || [ "$warm_status" -eq 0 ] || status=$warm_status
+[ "$status" -ne 0 ] || [ "$demo_status" -eq 0 ] || status=$demo_status
 verdict=PASS; [ "$status" -eq 0 ] || verdict=FAIL
-echo "clean-machine-check: $verdict ${commit:0:12}: cold $(fmt "$cold_seconds") status $cold_status, warm $(fmt "$warm_seconds") status $warm_status; root $where"
+echo "clean-machine-check: $verdict ${commit:0:12}: tests cold $(fmt "$cold_seconds") status $cold_status, warm $(fmt "$warm_seconds") status $warm_status; demo $(fmt "$demo_seconds") status $demo_status; root $where"
 exit "$status"
