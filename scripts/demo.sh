@@ -48,6 +48,9 @@ echo
 echo "== registry record"
 WINEPREFIX=$prefix LOCPATH=$wine_dir/locale LC_ALL=hu_HU.UTF-8 WINEDEBUG=-all \
   wine reg query 'HKLM\Software\ZeltaSoft\ZeltaCAD' 2>/dev/null | tr -d '\r' | sed -n '/REG_SZ/p' || true
+# That started a wineserver of its own for the demo prefix: wait for it, so
+# that nothing of the demo outlives the command.
+WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
 echo
 echo "== desktop link and program group"
 find "$drive_c/users" \( -name 'ZeltaCAD Demo.lnk' -o -path '*Programs/ZeltaCAD Demo*' \) -printf '  %P\n' 2>/dev/null || true
