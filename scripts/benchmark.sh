@@ -117,7 +117,8 @@ sample_memory() {
           RssFile:) file=$value; break ;;
         esac
       done < "/proc/$pid/status" 2>/dev/null || true
-      [ -n "$rss" ] && echo "$phase $rss $anon $file" >> "$out"
+      # (a read that races the process's end can miss a line: such a sample is dropped)
+      [ -n "$rss" ] && [ -n "$anon" ] && [ -n "$file" ] && echo "$phase $rss $anon $file" >> "$out"
       # The mappings behind the numbers: idle, and at the highest sample.
       [ "$phase" = idle ] && [ ! -e "$out.idle-smaps" ] && cp "/proc/$pid/smaps" "$out.idle-smaps" 2>/dev/null
       if [ "$phase" = install ] && [ -n "$rss" ] && [ "$rss" -gt "$peak" ]; then
