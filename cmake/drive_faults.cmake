@@ -3,20 +3,11 @@
 # fill up, over read-only files and over a half-finished earlier run.
 zelta_driver_tests(drive_fault_tests tests/e2e/drive_fault_test.cpp)
 
-# Arguments after the name: the gtest filter, then the small drives
-# (LETTER=SIZE, tests/e2e/with_small_drive.sh), mapped in prefix-small.
+# Arguments after the filter: the small drives (LETTER=SIZE,
+# tests/e2e/with_small_drive.sh), mapped in prefix-small.
 function(zelta_drive_fault_test name filter)
-  add_test(NAME ${name}
-    COMMAND ${CMAKE_COMMAND} -E env
-      WINE_HARNESS_PREFIX=${ZELTA_WINE_DIR}/prefix-small
-      ZELTA_FAULT_SERVER=${ZELTA_NATIVE_BUILD}/fault-server
-      ${PROJECT_SOURCE_DIR}/tests/win/with_sample_site.sh ${CMAKE_BINARY_DIR}/vendor/${name}
-        ${ZELTA_NATIVE_BUILD}/zelta-dist $<TARGET_FILE:zelta_sample_product> ${ZELTA_SAMPLE_FONT}
-        -- --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST}
-        -- ${PROJECT_SOURCE_DIR}/tests/e2e/with_small_drive.sh ${ZELTA_WINE_DIR} ${ARGN}
-        -- ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:drive_fault_tests>
-           --gtest_filter=${filter})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL TRUE)
+  zelta_site_test(${name} prefix-small drive_fault_tests ${filter}
+    ${PROJECT_SOURCE_DIR}/tests/e2e/with_small_drive.sh ${ZELTA_WINE_DIR} ${ARGN} --)
 endfunction()
 
 # The sample's download area takes 542 pages of 4 KiB (2.2 MB), its

@@ -287,6 +287,23 @@ function(zelta_driver_tests name)
 endfunction()
 zelta_driver_tests(e2e_tests tests/e2e/e2e_test.cpp)
 
+# One test entry of such a program: its own site and server (a copy of the
+# sample distribution that its cases change one by one), in the Wine prefix
+# PREFIX. Arguments after the filter: a wrapper command, ending with "--",
+# that runs the program (tests/e2e/with_small_drive.sh, for example).
+function(zelta_site_test name prefix program filter)
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} -E env
+      WINE_HARNESS_PREFIX=${ZELTA_WINE_DIR}/${prefix}
+      ZELTA_FAULT_SERVER=${ZELTA_NATIVE_BUILD}/fault-server
+      ${PROJECT_SOURCE_DIR}/tests/win/with_sample_site.sh ${CMAKE_BINARY_DIR}/vendor/${name}
+        ${ZELTA_NATIVE_BUILD}/zelta-dist $<TARGET_FILE:zelta_sample_product> ${ZELTA_SAMPLE_FONT}
+        -- --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST}
+        -- ${ARGN} ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:${program}>
+           --gtest_filter=${filter})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL TRUE)
+endfunction()
+
 set(ZELTA_SHOTS_DIR ${CMAKE_BINARY_DIR}/screenshots)
 function(zelta_e2e_test name)
   cmake_parse_arguments(ARG "" "" "NET;FILTER" ${ARGN})
