@@ -336,7 +336,7 @@ target_sources(portable_tests_win PRIVATE tests/portable/drive_list_text_test.cp
 target_sources(zelta_windows PRIVATE
   setup/setup_dialog.cpp
   setup/drive_chooser.cpp
-  setup/setup_message.cpp
+  app/string_message.cpp
 )
 target_link_libraries(zelta_windows PUBLIC comdlg32)
 add_executable(setup_dialog_tests
@@ -362,6 +362,7 @@ target_sources(zelta_windows PRIVATE
 add_executable(app_tests
   tests/win/title_painting_test.cpp
   tests/win/main_window_test.cpp
+  tests/e2e/installer_session.cpp
   tests/win/gdi_census.cpp
   tests/win/picture_support.cpp
   $<TARGET_OBJECTS:zelta_resources>

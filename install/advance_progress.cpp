@@ -6,6 +6,7 @@
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "install/progress_items.h"
+#include "resources/resource_ids.h"
 
 size_t FormatPercent(char* out, size_t size, double thousandths) {
   return TextFormat(out, size, "%5.1f%%", thousandths * 100.0 / 1000.0);
@@ -20,5 +21,5 @@ void AdvanceProgress(int32_t bytes) {
   ShowProgressPosition(static_cast<int>(r));
   char percent[32];
   FormatPercent(percent, sizeof percent, r);
-  ShowProgressItem(ItemPercent, percent);
+  ShowProgressItem(IDC_PERCENT, percent);
 }

@@ -5,18 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "resources/resource_ids.h"
-
-// Progress dialog items.
-enum {
-  ItemMessageArea = IDC_MESSAGE_AREA,
-  ItemPhaseLine = IDC_PHASE_LINE,
-  ItemFileLine = IDC_FILE_LINE,
-  ItemProgressBar = IDC_PROGRESS_BAR,
-  ItemActivityMark = IDC_ACTIVITY_MARK,
-  ItemPercent = IDC_PERCENT,
-};
-
 // Adds `bytes` to ProgressDone and shows the new bar position (0 to 1000)
 // and percentage.
 void AdvanceProgress(int32_t bytes);

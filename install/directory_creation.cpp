@@ -2,17 +2,14 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "catalogue/catalogue_names.h"
 #include "catalogue/install_state.h"
-#include "common/bounded_text.h"
 #include "install/contained_path.h"
+#include "install/install_paths.h"
 
 void CreateDirectories() {
   char root[TextSize];
-  TextFormat(root, sizeof root, "%c:\\", DriveLetter(InstallState.TargetDrive));
-  size_t rootLength = TextAppend(root, InstallState.RootDirectory);
+  if (!FormatInstallRoot(root, sizeof root, InstallState.TargetDrive, InstallState.RootDirectory)) return;
   CreateDirectoryA(root, nullptr);
 
   for (int i = 1;; ++i) {
@@ -26,8 +23,7 @@ void CreateDirectories() {
     // root, or that does not fit and would be cut, is passed over.
     if (!IsHarmlessDirectoryValue(value)) continue;
     char path[TextSize];
-    TextCopy(path, root);
-    if (TextAppend(path, value) != rootLength + strlen(value)) continue;
+    if (!JoinWhole(path, sizeof path, root, value)) continue;
     CreateDirectoryA(path, nullptr);
   }
 }

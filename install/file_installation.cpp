@@ -5,12 +5,13 @@
 
 #include <cstring>
 
+#include "app/string_message.h"
 #include "catalogue/catalogue_names.h"
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
-#include "install/advance_progress.h"
 #include "install/contained_path.h"
 #include "install/file_entry.h"
+#include "install/install_paths.h"
 #include "install/progress_items.h"
 #include "resources/resource_ids.h"
 
@@ -35,18 +36,9 @@ struct SourceTimesRecord {
   bool Read;
 };
 
-void SetItemText(int item, const char* text) {
-  ShowProgressItem(item, text);
-}
-
-// A string-table message filled with its texts and cut to `size` bytes, in
-// a box owned by the progress dialog. Returns the button pressed.
+// A string-table message in a box owned by the progress dialog.
 int ShowMessage(UINT id, size_t size, UINT style, const char* arg1, const char* arg2 = nullptr) {
-  char pattern[MessageSize];
-  if (LoadStringA(InstallState.Instance, id, pattern, sizeof pattern) <= 0) pattern[0] = '\0';
-  char text[MessageSize];
-  TextFillPattern(text, size < sizeof text ? size : sizeof text, pattern, arg1, arg2);
-  return MessageBoxA(InstallState.ProgressDialog, text, InstallState.Caption, style);
+  return ShowStringMessage(InstallState.ProgressDialog, id, size, style, arg1, arg2);
 }
 
 // Cancel in a file message ends the step once the entry has been copied.
@@ -64,13 +56,13 @@ double ProgressRatio(double done) {
 void ShowPercent(double ratio) {
   char text[32];
   TextFormat(text, sizeof text, "%5.1f%%", ratio * 100.0);
-  SetItemText(ItemPercent, text);
+  ShowProgressItem(IDC_PERCENT, text);
 }
 
 void RefreshProgress() {
   double ratio = ProgressRatio(static_cast<uint32_t>(InstallState.ProgressDone));
   ShowPercent(ratio);
-  SetItemText(ItemActivityMark, "");
+  ShowProgressItem(IDC_ACTIVITY_MARK, "");
   // The bar ends at 1000 anyway; holding larger shares there keeps the
   // conversion to int defined.
   double position = ratio * 1000.0;
@@ -144,7 +136,7 @@ void CopyBlocks(HANDLE source, HANDLE target, const char* sourcePath, const char
 
     char mark[4];
     TextFormat(mark, sizeof mark, "%c", SpinnerMarks[spinner]);
-    SetItemText(ItemActivityMark, mark);
+    ShowProgressItem(IDC_ACTIVITY_MARK, mark);
     spinner = (spinner + 1) % 5;
     // The bar itself moves only when the file is done.
     ShowPercent(ProgressRatio(static_cast<uint32_t>(InstallState.ProgressDone) + 0.25 * blocks * CopyBufferSize));
@@ -156,7 +148,7 @@ void CopyBlocks(HANDLE source, HANDLE target, const char* sourcePath, const char
 // be opened or created. Returns true when the user stops at once (Cancel on
 // a source that cannot be opened).
 bool CopyEntryFile(const char* source, bool sourceSafe, const char* target, bool targetSafe, char* buffer) {
-  SetItemText(ItemFileLine, target);
+  ShowProgressItem(IDC_FILE_LINE, target);
 
   SourceTimesRecord times = {};
   HANDLE in = INVALID_HANDLE_VALUE;
@@ -193,12 +185,6 @@ bool CopyEntryFile(const char* source, bool sourceSafe, const char* target, bool
   return false;
 }
 
-// base + name, true when nothing was cut.
-bool JoinFits(char* out, size_t size, const char* base, const char* name) {
-  TextCopy(out, size, base);
-  return TextAppend(out, size, name) == strlen(base) + strlen(name);
-}
-
 // One file-list value; `whole` is false for a value that was longer than a
 // value may be. Returns true when the disc's work ends here.
 bool InstallEntry(const char* value, bool whole, const char* discFolder, char* buffer) {
@@ -209,19 +195,14 @@ bool InstallEntry(const char* value, bool whole, const char* discFolder, char* b
   }
 
   char folder[TextSize];
-  bool folderWhole = JoinFits(folder, sizeof folder, InstallState.DownloadArea, discFolder);
+  bool folderWhole = JoinWhole(folder, sizeof folder, InstallState.DownloadArea, discFolder);
   char source[TextSize];
   bool sourceSafe = JoinContainedPath(source, sizeof source, folder, entry.Source) && folderWhole;
 
   char base[TextSize];
-  bool baseWhole;
-  if (entry.WindowsBase) {
-    baseWhole = JoinFits(base, sizeof base, InstallState.WindowsDirectory, "");
-  } else {
-    char drive[8];
-    TextFormat(drive, sizeof drive, "%c:\\", DriveLetter(InstallState.TargetDrive));
-    baseWhole = JoinFits(base, sizeof base, drive, InstallState.RootDirectory);
-  }
+  bool baseWhole = entry.WindowsBase
+                       ? JoinWhole(base, sizeof base, InstallState.WindowsDirectory, nullptr)
+                       : FormatInstallRoot(base, sizeof base, InstallState.TargetDrive, InstallState.RootDirectory);
   char target[TextSize];
   bool targetSafe = JoinContainedPath(target, sizeof target, base, entry.TargetPath) && baseWhole && whole;
 

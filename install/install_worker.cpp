@@ -22,10 +22,6 @@
 
 namespace {
 
-void SetItem(int item, const char* text) {
-  ShowProgressItem(item, text);
-}
-
 void SetButton(const char* text) {
   HWND button = GetDlgItem(InstallState.ProgressDialog, IDCANCEL);
   SetWindowTextA(button, text);
@@ -47,18 +43,18 @@ void Reset() {
 }
 
 void CancelledEnding() {
-  SetItem(IDC_PHASE_LINE, "A telepítési folyamat megszakítva!");
+  ShowProgressItem(IDC_PHASE_LINE, "A telepítési folyamat megszakítva!");
   SetButton("Kilépés");
   InstallState.WorkerRunning = 0;
 }
 
 void NoConnectionEnding() {
-  SetItem(IDC_PHASE_LINE, "");
+  ShowProgressItem(IDC_PHASE_LINE, "");
   char text[512];
   TextCopy(text, "\n\nA telepítő rendszernek nincs Internet kapcsolata,\n vagy nincs letöltési engedélye az '");
   TextAppend(text, WebHost());
   TextAppend(text, "' WEB lappról!!!");
-  SetItem(IDC_MESSAGE_AREA, text);
+  ShowProgressItem(IDC_MESSAGE_AREA, text);
   SetButton("Kilépés");
   InstallState.WorkerRunning = 0;
 }
@@ -72,7 +68,7 @@ void Download() {
     InstallState.CancelRequested = 1;
     return;
   }
-  SetItem(IDC_PHASE_LINE, "A telepítési adatok letöltése folyik... (ez idő igényes lehet...)");
+  ShowProgressItem(IDC_PHASE_LINE, "A telepítési adatok letöltése folyik... (ez idő igényes lehet...)");
   const int shown[] = {IDC_FILE_LINE, IDC_PROGRESS_BAR, IDC_ACTIVITY_MARK, IDC_PERCENT};
   for (int item : shown) ShowWindow(GetDlgItem(InstallState.ProgressDialog, item), SW_SHOW);
   SwitchAnimation(IDR_CLIP_DOWNLOADING);
@@ -86,7 +82,7 @@ void InstallWorker() {
   Reset();
   TextFormat(InstallState.BasePath, sizeof InstallState.BasePath, "%c:\\", DriveLetter(InstallState.TargetDrive));
 
-  SetItem(IDC_PHASE_LINE, "A telepítési adatok kigyűjtése folyik...");
+  ShowProgressItem(IDC_PHASE_LINE, "A telepítési adatok kigyűjtése folyik...");
   StartAnimation(IDC_MESSAGE_AREA, IDR_CLIP_CONNECTING);
 
   if (!ConnectToVendor()) {
@@ -98,7 +94,7 @@ void InstallWorker() {
   StatusReporter(2, "Az internet kapcsolat bezárva!");
   if (InstallState.CancelRequested) return CancelledEnding();
 
-  SetItem(IDC_PHASE_LINE, "A rendszer könyvtárak létrehozása...");
+  ShowProgressItem(IDC_PHASE_LINE, "A rendszer könyvtárak létrehozása...");
   SwitchAnimation(IDR_CLIP_INSTALLING);
   TextCopy(InstallState.CataloguePath, InstallState.BasePath);
   TextAppend(InstallState.CataloguePath, "Install");
@@ -107,7 +103,7 @@ void InstallWorker() {
   CreateDirectories();
   if (InstallState.CancelRequested) return CancelledEnding();
 
-  SetItem(IDC_PHASE_LINE, "A rendszer állományok telepítése...");
+  ShowProgressItem(IDC_PHASE_LINE, "A rendszer állományok telepítése...");
   TextCopy(InstallState.DownloadArea, InstallState.BasePath);
   TextAppend(InstallState.DownloadArea, "Install");
   TextAppend(InstallState.DownloadArea, "\\");
@@ -116,27 +112,27 @@ void InstallWorker() {
 
   if (InstallFiles(InstallState.ProgressDialog) != 0) return CancelledEnding();
 
-  SetItem(IDC_PERCENT, "100.0%");
-  SetItem(IDC_ACTIVITY_MARK, ".");
-  SetItem(IDC_FILE_LINE, "   ....");
-  SetItem(IDC_PHASE_LINE, "A telepítés regisztrálása...");
+  ShowProgressItem(IDC_PERCENT, "100.0%");
+  ShowProgressItem(IDC_ACTIVITY_MARK, ".");
+  ShowProgressItem(IDC_FILE_LINE, "   ....");
+  ShowProgressItem(IDC_PHASE_LINE, "A telepítés regisztrálása...");
   WriteRegistryRecord();
   if (InstallState.CancelRequested) return CancelledEnding();
 
-  SetItem(IDC_ACTIVITY_MARK, "..");
+  ShowProgressItem(IDC_ACTIVITY_MARK, "..");
   RegisterFileTypes();
   if (InstallState.CancelRequested) return CancelledEnding();
 
-  SetItem(IDC_ACTIVITY_MARK, "...");
+  ShowProgressItem(IDC_ACTIVITY_MARK, "...");
   InstallFonts();
   if (InstallState.CancelRequested) return CancelledEnding();
 
-  SetItem(IDC_ACTIVITY_MARK, "....");
+  ShowProgressItem(IDC_ACTIVITY_MARK, "....");
   CreateDesktopShortcut();
-  SetItem(IDC_ACTIVITY_MARK, ".....");
+  ShowProgressItem(IDC_ACTIVITY_MARK, ".....");
   if (InstallState.CancelRequested) return CancelledEnding();
 
-  SetItem(IDC_PHASE_LINE, "A telepítés sikeresen végrehajtva!");
+  ShowProgressItem(IDC_PHASE_LINE, "A telepítés sikeresen végrehajtva!");
   PostMessageA(InstallState.ProgressDialog, WM_COMMAND, CMD_WORKER_FINISHED, 0);
   InstallState.WorkerRunning = 0;
 }

@@ -7,7 +7,7 @@
 
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
-#include "install/advance_progress.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -28,15 +28,15 @@ ShownItemsRecord Shown = {};
 // The cached text of an item, or null for items written every time.
 char* CachedText(int item, size_t* size, int* slot) {
   switch (item) {
-    case ItemFileLine:
+    case IDC_FILE_LINE:
       *size = sizeof Shown.FileLine;
       *slot = 0;
       return Shown.FileLine;
-    case ItemActivityMark:
+    case IDC_ACTIVITY_MARK:
       *size = sizeof Shown.ActivityMark;
       *slot = 1;
       return Shown.ActivityMark;
-    case ItemPercent:
+    case IDC_PERCENT:
       *size = sizeof Shown.Percent;
       *slot = 2;
       return Shown.Percent;

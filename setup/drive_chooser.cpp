@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
+#include "app/string_message.h"
 #include "catalogue/install_state.h"
 #include "resources/resource_ids.h"
 #include "setup/drive_list_text.h"
 #include "setup/setup_dialog.h"
-#include "setup/setup_message.h"
 
 namespace {
 
@@ -81,6 +81,6 @@ int CheckChosenDrive(HWND chooser) {
   Chooser.DriveText[0] = '\0';
   GetDlgItemTextA(chooser, IDC_DRIVE_LIST, Chooser.DriveText, sizeof Chooser.DriveText);
   if (DriveListEntryLetter(Chooser.DriveText) != 0) return 1;
-  ShowSetupError(chooser, IDS_BAD_DRIVE_LETTER, nullptr);
+  ShowStringMessage(chooser, IDS_BAD_DRIVE_LETTER, TextSize, MB_OK | MB_ICONERROR, nullptr);
   return 0;
 }

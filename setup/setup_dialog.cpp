@@ -5,13 +5,13 @@
 #include <cstdint>
 
 #include "app/about_box.h"
+#include "app/string_message.h"
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "install/progress_dialog.h"
 #include "resources/resource_ids.h"
 #include "setup/drive_chooser.h"
 #include "setup/drive_list_text.h"
-#include "setup/setup_message.h"
 
 namespace {
 
@@ -178,7 +178,7 @@ int CheckTargetDrive(HWND dialog) {
   GetDlgItemTextA(dialog, IDC_TARGET_DRIVE, text, sizeof text);
   char letter = text[0];
   if (!IsDriveLetter(letter)) {
-    ShowSetupError(dialog, IDS_BAD_DRIVE_LETTER, nullptr);
+    ShowStringMessage(dialog, IDS_BAD_DRIVE_LETTER, TextSize, MB_OK | MB_ICONERROR, nullptr);
     return 1;
   }
   if (letter >= 'a') letter = static_cast<char>(letter - 32);
@@ -187,7 +187,7 @@ int CheckTargetDrive(HWND dialog) {
     return 0;
   }
   char drive[3] = {letter, ':', '\0'};
-  ShowSetupError(dialog, IDS_DRIVE_NOT_READY, drive);
+  ShowStringMessage(dialog, IDS_DRIVE_NOT_READY, TextSize, MB_OK | MB_ICONERROR, drive);
   return 1;
 }
 

@@ -12,7 +12,9 @@
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "install/advance_progress.h"
+#include "install/install_paths.h"
 #include "install/progress_items.h"
+#include "resources/resource_ids.h"
 #include "web/ini_lookup.h"
 #include "web/remote_file.h"
 #include "web/transfer_text.h"
@@ -172,14 +174,11 @@ bool FetchCatalogue() {
 }
 
 bool CreateDownloadFolders() {
-  char path[TextSize];
-  TextFormat(path, sizeof path, "%c:\\", DriveLetter(InstallState.TargetDrive));
-  TextAppend(path, InstallState.RootDirectory);
-  if (!MakeDirectory(path)) return true;
-  TextAppend(path, "\\ZeltaWin32\\");
-  if (!MakeDirectory(path)) return true;
-  TextAppend(path, "Install");
-  return !MakeDirectory(path);
+  const int drive = InstallState.TargetDrive;
+  char root[TextSize], system[TextSize], area[TextSize];
+  return !FormatInstallRoot(root, sizeof root, drive, InstallState.RootDirectory) || !MakeDirectory(root) ||
+         !FormatSystemFolder(system, sizeof system, drive, InstallState.RootDirectory) ||
+         !MakeDirectory(system) || !JoinWhole(area, sizeof area, system, "\\Install") || !MakeDirectory(area);
 }
 
 bool DownloadDistribution() {
@@ -224,7 +223,7 @@ bool DownloadReachedNormalEnd() {
 bool DownloadFile(const char* discFolder, const char* fileName, bool progress) {
   char text[TextSize];
   BuildDisplayText(text, sizeof text, discFolder, fileName);
-  SetItemText(ItemFileLine, text);
+  SetItemText(IDC_FILE_LINE, text);
 
   // A name from the server's file list must stay inside its disc folder.
   if (!IsSafeSourceName(fileName)) return true;
@@ -270,14 +269,14 @@ bool DownloadFile(const char* discFolder, const char* fileName, bool progress) {
           break;
         }
         if (progress) AdvanceProgress(static_cast<int32_t>(written));
-        if (chunk >= 1) SetItemText(ItemActivityMark, ActivityMark(chunk));
+        if (chunk >= 1) SetItemText(IDC_ACTIVITY_MARK, ActivityMark(chunk));
       }
       if (!HeapFree(GetProcessHeap(), 0, buffer)) failed = true;
     }
     CloseHandle(file);
   }
 
-  SetItemText(ItemActivityMark, "");
+  SetItemText(IDC_ACTIVITY_MARK, "");
   if (!InternetCloseHandle(request)) failed = true;
   return failed;
 }

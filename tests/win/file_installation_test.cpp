@@ -14,7 +14,6 @@
 
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
-#include "install/advance_progress.h"
 #include "resources/resource_ids.h"
 #include "tests/win/message_box_answerer.h"
 #include "tests/win/recording_dialog.h"
@@ -258,10 +257,10 @@ TEST_F(FileInstallationTest, KeepCodeLeavesExistingTargetWithoutAskingAndCountsI
   EXPECT_EQ(Contents(Target("\\new.dat")), std::string(300, 'n'));
   // The kept file counts with its own size, the copied one with the source's.
   EXPECT_EQ(InstallState.ProgressDone, 1000 + 1234 + 300);
-  EXPECT_EQ(dialog_->TextsOf(ItemPercent), (std::vector<std::string>{" 22.3%", " 25.3%"}));
+  EXPECT_EQ(dialog_->TextsOf(IDC_PERCENT), (std::vector<std::string>{" 22.3%", " 25.3%"}));
   EXPECT_EQ(dialog_->BarPosition(), 253);
   // Only the copied file is shown as being copied.
-  EXPECT_EQ(dialog_->TextsOf(ItemFileLine), std::vector<std::string>{Target("\\new.dat")});
+  EXPECT_EQ(dialog_->TextsOf(IDC_FILE_LINE), std::vector<std::string>{Target("\\new.dat")});
 }
 
 TEST_F(FileInstallationTest, AskAndKeepInEitherOrderBehaveAsKeep) {
@@ -371,7 +370,7 @@ TEST_F(FileInstallationTest, MissingSourceOkSkipsWithoutCounting) {
   EXPECT_FALSE(PathExists(Target("\\missing.txt")));
   EXPECT_EQ(Contents(Target("\\b.txt")), "bbbb");
   EXPECT_EQ(InstallState.ProgressDone, 4);
-  EXPECT_EQ(dialog_->TextsOf(ItemFileLine), (std::vector<std::string>{Target("\\missing.txt"), Target("\\b.txt")}));
+  EXPECT_EQ(dialog_->TextsOf(IDC_FILE_LINE), (std::vector<std::string>{Target("\\missing.txt"), Target("\\b.txt")}));
 }
 
 TEST_F(FileInstallationTest, MissingSourceCancelStopsAtOnce) {
@@ -416,7 +415,7 @@ TEST_F(FileInstallationTest, TargetInAMissingFolderCancelEndsAfterTheEntry) {
   EXPECT_EQ(boxes.texts(), std::vector<std::string>{TargetCreateText(Target("\\nodir\\a.txt"))});
   EXPECT_FALSE(PathExists(Target("\\b.txt")));
   EXPECT_EQ(InstallState.ProgressDone, 5);
-  EXPECT_EQ(dialog_->TextsOf(ItemPercent), std::vector<std::string>{"  0.0%"});
+  EXPECT_EQ(dialog_->TextsOf(IDC_PERCENT), std::vector<std::string>{"  0.0%"});
 }
 
 TEST_F(FileInstallationTest, TargetsOutsideTheirFolderCannotBeCreated) {
@@ -503,8 +502,8 @@ TEST_F(FileInstallationTest, FileOfExactlyOneBlockShowsTheSpinnerOnce) {
   EXPECT_EQ(Run(), 0);
   EXPECT_FALSE(boxes.seen());
   EXPECT_TRUE(Contents(Target("\\block.bin")) == bytes);
-  EXPECT_EQ(dialog_->TextsOf(ItemActivityMark), (std::vector<std::string>{"|", ""}));
-  EXPECT_EQ(dialog_->TextsOf(ItemPercent), (std::vector<std::string>{" 12.5%", " 50.0%"}));
+  EXPECT_EQ(dialog_->TextsOf(IDC_ACTIVITY_MARK), (std::vector<std::string>{"|", ""}));
+  EXPECT_EQ(dialog_->TextsOf(IDC_PERCENT), (std::vector<std::string>{" 12.5%", " 50.0%"}));
   EXPECT_EQ(dialog_->BarPosition(), 500);
 }
 
@@ -540,13 +539,13 @@ TEST_F(FileInstallationTest, LongFilesShowIntermediatePercentagesAndTheSpinnerPe
     expected.push_back(text);
   }
   expected.push_back("100.0%");
-  EXPECT_EQ(dialog_->TextsOf(ItemPercent), expected);
+  EXPECT_EQ(dialog_->TextsOf(IDC_PERCENT), expected);
   EXPECT_EQ(expected[0], " 25.2%");
   EXPECT_EQ(expected[1], " 27.4%");
   EXPECT_EQ(expected[2], " 45.8%");
 
   // The spinner starts again for each file and wraps after its empty fifth place.
-  EXPECT_EQ(dialog_->TextsOf(ItemActivityMark),
+  EXPECT_EQ(dialog_->TextsOf(IDC_ACTIVITY_MARK),
             (std::vector<std::string>{"|", "/", "", "|", "/", "-", "\\", "", "|", ""}));
   EXPECT_EQ(dialog_->BarPosition(), 1000);
   EXPECT_EQ(InstallState.ProgressDone, InstallState.ProgressTotal);
@@ -563,9 +562,9 @@ TEST_F(FileInstallationTest, NoTotalShowsOnePercentAfterEveryFile) {
   EXPECT_EQ(Run(), 0);
   // Shown after the first file and kept after the second: an unchanged
   // text is not sent again.
-  EXPECT_EQ(dialog_->TextsOf(ItemPercent), (std::vector<std::string>{"  1.0%"}));
-  EXPECT_EQ(dialog_->TextsOf(ItemActivityMark), (std::vector<std::string>{""}));
-  EXPECT_EQ(dialog_->CurrentText(ItemPercent), "  1.0%");
+  EXPECT_EQ(dialog_->TextsOf(IDC_PERCENT), (std::vector<std::string>{"  1.0%"}));
+  EXPECT_EQ(dialog_->TextsOf(IDC_ACTIVITY_MARK), (std::vector<std::string>{""}));
+  EXPECT_EQ(dialog_->CurrentText(IDC_PERCENT), "  1.0%");
   EXPECT_EQ(dialog_->BarPosition(), 10);
   EXPECT_EQ(InstallState.ProgressDone, 5);
 }
@@ -581,7 +580,7 @@ TEST_F(FileInstallationTest, CountersAreUnsigned32Bit) {
   MessageBoxAnswerer boxes(InstallState.Caption, {IDCANCEL}, 0);
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(static_cast<uint32_t>(InstallState.ProgressDone), 3000000000u);
-  EXPECT_EQ(dialog_->TextsOf(ItemPercent), std::vector<std::string>{" 75.0%"});
+  EXPECT_EQ(dialog_->TextsOf(IDC_PERCENT), std::vector<std::string>{" 75.0%"});
   EXPECT_EQ(dialog_->BarPosition(), 750);
 }
 
@@ -600,7 +599,7 @@ TEST_F(FileInstallationTest, TargetPathsMayHoldBlanks) {
   EXPECT_FALSE(boxes.seen());
   EXPECT_EQ(Contents(Target("\\Program Files\\My File.txt")), "one");
   EXPECT_EQ(Contents(Target("\\Dir Two\\x y.txt")), "two");
-  EXPECT_EQ(dialog_->TextsOf(ItemFileLine),
+  EXPECT_EQ(dialog_->TextsOf(IDC_FILE_LINE),
             (std::vector<std::string>{Target("\\Program Files\\My File.txt"), Target("\\Dir Two\\x y.txt")}));
 }
 

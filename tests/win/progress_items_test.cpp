@@ -11,6 +11,7 @@
 
 #include "catalogue/install_state.h"
 #include "install/advance_progress.h"
+#include "resources/resource_ids.h"
 #include "tests/win/recording_dialog.h"
 
 namespace {
@@ -50,46 +51,46 @@ class ProgressItemsTest : public ::testing::Test {
 };
 
 TEST_F(ProgressItemsTest, FileLineMarkAndPercentAreSentOnlyWhenTheyChange) {
-  for (const char* text : {"a.txt", "a.txt", "b.txt", "a.txt", "a.txt"}) ShowProgressItem(ItemFileLine, text);
-  for (const char* text : {"", "", "|", "|", "/", ""}) ShowProgressItem(ItemActivityMark, text);
-  for (const char* text : {" 10.0%", " 10.0%", " 10.1%"}) ShowProgressItem(ItemPercent, text);
-  EXPECT_EQ(dialog_->TextsOf(ItemFileLine), (Texts{"a.txt", "b.txt", "a.txt"}));
-  EXPECT_EQ(dialog_->TextsOf(ItemActivityMark), (Texts{"", "|", "/", ""}));
-  EXPECT_EQ(dialog_->TextsOf(ItemPercent), (Texts{" 10.0%", " 10.1%"}));
-  EXPECT_EQ(dialog_->CurrentText(ItemFileLine), "a.txt");
+  for (const char* text : {"a.txt", "a.txt", "b.txt", "a.txt", "a.txt"}) ShowProgressItem(IDC_FILE_LINE, text);
+  for (const char* text : {"", "", "|", "|", "/", ""}) ShowProgressItem(IDC_ACTIVITY_MARK, text);
+  for (const char* text : {" 10.0%", " 10.0%", " 10.1%"}) ShowProgressItem(IDC_PERCENT, text);
+  EXPECT_EQ(dialog_->TextsOf(IDC_FILE_LINE), (Texts{"a.txt", "b.txt", "a.txt"}));
+  EXPECT_EQ(dialog_->TextsOf(IDC_ACTIVITY_MARK), (Texts{"", "|", "/", ""}));
+  EXPECT_EQ(dialog_->TextsOf(IDC_PERCENT), (Texts{" 10.0%", " 10.1%"}));
+  EXPECT_EQ(dialog_->CurrentText(IDC_FILE_LINE), "a.txt");
 }
 
 TEST_F(ProgressItemsTest, PhaseLineAndMessageAreaAreSentEveryTime) {
-  ShowProgressItem(ItemPhaseLine, "x");
-  ShowProgressItem(ItemPhaseLine, "x");
-  ShowProgressItem(ItemMessageArea, "y");
-  ShowProgressItem(ItemMessageArea, "y");
-  EXPECT_EQ(dialog_->TextsOf(ItemPhaseLine), (Texts{"x", "x"}));
-  EXPECT_EQ(dialog_->TextsOf(ItemMessageArea), (Texts{"y", "y"}));
+  ShowProgressItem(IDC_PHASE_LINE, "x");
+  ShowProgressItem(IDC_PHASE_LINE, "x");
+  ShowProgressItem(IDC_MESSAGE_AREA, "y");
+  ShowProgressItem(IDC_MESSAGE_AREA, "y");
+  EXPECT_EQ(dialog_->TextsOf(IDC_PHASE_LINE), (Texts{"x", "x"}));
+  EXPECT_EQ(dialog_->TextsOf(IDC_MESSAGE_AREA), (Texts{"y", "y"}));
 }
 
 TEST_F(ProgressItemsTest, ANewDialogOrAForgetStartsAfresh) {
-  ShowProgressItem(ItemPercent, "  5.0%");
+  ShowProgressItem(IDC_PERCENT, "  5.0%");
   ForgetProgressItems();
-  ShowProgressItem(ItemPercent, "  5.0%");
-  EXPECT_EQ(dialog_->TextsOf(ItemPercent), (Texts{"  5.0%", "  5.0%"}));
+  ShowProgressItem(IDC_PERCENT, "  5.0%");
+  EXPECT_EQ(dialog_->TextsOf(IDC_PERCENT), (Texts{"  5.0%", "  5.0%"}));
 
   // Another window as the progress dialog: its items show nothing yet.
   dialog_.reset();
   RecordingDialog second;
-  ShowProgressItem(ItemPercent, "  5.0%");
-  EXPECT_EQ(second.TextsOf(ItemPercent), (Texts{"  5.0%"}));
+  ShowProgressItem(IDC_PERCENT, "  5.0%");
+  EXPECT_EQ(second.TextsOf(IDC_PERCENT), (Texts{"  5.0%"}));
 }
 
 TEST_F(ProgressItemsTest, TextsLongerThanTheirRecordAreSentEveryTime) {
   std::string mark(40, '.');
-  ShowProgressItem(ItemActivityMark, mark.c_str());
-  ShowProgressItem(ItemActivityMark, mark.c_str());
-  EXPECT_EQ(dialog_->TextsOf(ItemActivityMark), (Texts{mark, mark}));
+  ShowProgressItem(IDC_ACTIVITY_MARK, mark.c_str());
+  ShowProgressItem(IDC_ACTIVITY_MARK, mark.c_str());
+  EXPECT_EQ(dialog_->TextsOf(IDC_ACTIVITY_MARK), (Texts{mark, mark}));
   // ...and a short text after it is compared with the right one.
-  ShowProgressItem(ItemActivityMark, ".");
-  ShowProgressItem(ItemActivityMark, ".");
-  EXPECT_EQ(dialog_->TextsOf(ItemActivityMark).size(), 3u);
+  ShowProgressItem(IDC_ACTIVITY_MARK, ".");
+  ShowProgressItem(IDC_ACTIVITY_MARK, ".");
+  EXPECT_EQ(dialog_->TextsOf(IDC_ACTIVITY_MARK).size(), 3u);
 }
 
 TEST_F(ProgressItemsTest, BarPositionIsSentOnlyWhenItMoves) {
@@ -113,7 +114,7 @@ TEST_F(ProgressItemsTest, AdvanceProgressSendsOnlyChanges) {
   InstallState.ProgressTotal = 100000;
   for (int i = 0; i < 10; ++i) AdvanceProgress(1);  // 0.01 thousandths each: nothing moves
   AdvanceProgress(5000);
-  EXPECT_EQ(dialog_->TextsOf(ItemPercent), (Texts{"  0.0%", "  5.0%"}));
+  EXPECT_EQ(dialog_->TextsOf(IDC_PERCENT), (Texts{"  0.0%", "  5.0%"}));
   EXPECT_EQ(counter.requests, (std::vector<int>{0, 50}));
   InstallState.ProgressTotal = 0;
   InstallState.ProgressDone = 0;

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "catalogue/install_state.h"
-#include "install/advance_progress.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ RecordingDialog::RecordingDialog() {
   InitCommonControlsEx(&controls);
   window_ = CreateWindowExA(0, "STATIC", "recording dialog", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
                             GetModuleHandleA(nullptr), nullptr);
-  const int items[] = {ItemMessageArea, ItemPhaseLine, ItemFileLine, ItemActivityMark, ItemPercent};
+  const int items[] = {IDC_MESSAGE_AREA, IDC_PHASE_LINE, IDC_FILE_LINE, IDC_ACTIVITY_MARK, IDC_PERCENT};
   for (int id : items) {
     HWND item = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, window_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
@@ -28,7 +28,7 @@ RecordingDialog::RecordingDialog() {
                                                         reinterpret_cast<LONG_PTR>(&RecordingDialog::ItemProc))));
   }
   HWND bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 0, 0, 100, 10, window_,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ItemProgressBar)),
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PROGRESS_BAR)),
                              GetModuleHandleA(nullptr), nullptr);
   SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 1000));
   InstallState.ProgressDialog = window_;

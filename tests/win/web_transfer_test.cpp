@@ -10,7 +10,7 @@
 
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
-#include "install/advance_progress.h"
+#include "resources/resource_ids.h"
 #include "tests/win/message_box_answerer.h"
 #include "tests/win/recording_dialog.h"
 #include "tests/win/test_site.h"
@@ -337,10 +337,10 @@ TEST_F(DownloadTest, TwoDiscsEndAtTheMissingThirdFileList) {
   EXPECT_EQ(InstallState.ProgressDone, dist.ChosenBytes());
   EXPECT_EQ(InstallState.ProgressTotal, 2 * dist.ChosenBytes());
   EXPECT_EQ(dialog.BarPosition(), 500);
-  EXPECT_EQ(dialog.CurrentText(ItemPercent), " 50.0%");
+  EXPECT_EQ(dialog.CurrentText(IDC_PERCENT), " 50.0%");
 
   // The file line names each file without host or update folder.
-  std::vector<std::string> files = dialog.TextsOf(ItemFileLine);
+  std::vector<std::string> files = dialog.TextsOf(IDC_FILE_LINE);
   ASSERT_EQ(files.size(), 6u);
   EXPECT_EQ(files[0], "https://... .../VarnelDemo/Disc_01/setup.ex_");
   EXPECT_EQ(files[1], "https://... .../VarnelDemo/Disc_01/Systems\\bin\\nested.dat");
@@ -354,17 +354,17 @@ TEST_F(DownloadTest, ActivityMarksTurnFromTheSecondChunk) {
   std::vector<std::string> marksDuringBig;
   bool inBig = false;
   dialog.onText = [&](const RecordedText& t) {
-    if (t.item == ItemFileLine) inBig = t.text.find("big.bin") != std::string::npos;
-    if (t.item == ItemActivityMark && inBig) marksDuringBig.push_back(t.text);
+    if (t.item == IDC_FILE_LINE) inBig = t.text.find("big.bin") != std::string::npos;
+    if (t.item == IDC_ACTIVITY_MARK && inBig) marksDuringBig.push_back(t.text);
   };
   DownloadDistribution();
   // 1,300,000 bytes: chunks of 512000, 512000 and 276000.
   std::vector<std::string> expected = {"|", "/", ""};
   EXPECT_EQ(marksDuringBig, expected);
   // Every other file is one chunk: only the clearing at its end.
-  for (const std::string& mark : dialog.TextsOf(ItemActivityMark))
+  for (const std::string& mark : dialog.TextsOf(IDC_ACTIVITY_MARK))
     EXPECT_TRUE(mark == "" || mark == "|" || mark == "/") << mark;
-  EXPECT_EQ(dialog.CurrentText(ItemActivityMark), "");
+  EXPECT_EQ(dialog.CurrentText(IDC_ACTIVITY_MARK), "");
 }
 
 TEST_F(DownloadTest, ServerGapEndsAfterTheFirstDisc) {
@@ -405,7 +405,7 @@ TEST_F(DownloadTest, CancelLetsTheFileInTransferFinish) {
   Prepare();
   RecordingDialog dialog;
   dialog.onText = [](const RecordedText& t) {
-    if (t.item == ItemActivityMark && t.text == "|") InstallState.CancelRequested = 1;  // mid big.bin
+    if (t.item == IDC_ACTIVITY_MARK && t.text == "|") InstallState.CancelRequested = 1;  // mid big.bin
   };
   EXPECT_TRUE(DownloadDistribution());
   EXPECT_FALSE(DownloadReachedNormalEnd());
@@ -475,7 +475,7 @@ TEST_F(WebTest, RefusedSecureProbeFallsBackToPlainHttp) {
   RecordingDialog dialog;
   EXPECT_TRUE(DownloadDistribution());
   EXPECT_TRUE(DownloadReachedNormalEnd());
-  EXPECT_EQ(dialog.TextsOf(ItemFileLine)[0], "http://... .../VarnelDemo/Disc_01/setup.ex_");
+  EXPECT_EQ(dialog.TextsOf(IDC_FILE_LINE)[0], "http://... .../VarnelDemo/Disc_01/setup.ex_");
   std::string content;
   ASSERT_TRUE(ReadLocalFile(std::string(DownloadArea) + "Disc_02\\zelta.dl_", &content));
   EXPECT_EQ(content, dist.library);
