@@ -17,6 +17,7 @@
 #include "app/title_painting.h"
 #include "catalogue/install_state.h"
 #include "resources/resource_ids.h"
+#include "tests/e2e/installer_session.h"
 #include "tests/win/gdi_census.h"
 #include "tests/win/picture_support.h"
 
@@ -442,53 +443,16 @@ std::string ProgramPath() {
   return self.substr(0, self.find_last_of('\\') + 1) + ZELTA_PROGRAM;
 }
 
-struct TopLevelSearch {
-  DWORD pid;
-  const std::function<bool(HWND)>* match;
-  HWND found;
-};
-
-BOOL CALLBACK MatchTopLevel(HWND window, LPARAM lParam) {
-  auto* search = reinterpret_cast<TopLevelSearch*>(lParam);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (pid != search->pid || !IsWindowVisible(window) || !(*search->match)(window)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-HWND WaitForTopLevel(DWORD pid, const std::function<bool(HWND)>& match, DWORD ms) {
-  for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(25)) {
-    TopLevelSearch search = {pid, &match, nullptr};
-    EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) return search.found;
-  }
-  return nullptr;
-}
-
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
 TEST(Program, ShowsTheTitleThenItsSetupDialogAndEndsWithZero) {
-  const std::string path = ProgramPath();
-  std::string commandLine = "\"" + path + "\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                             &process))
-      << path;
-  const DWORD pid = process.dwProcessId;
+  InstallerSession program;
+  ASSERT_TRUE(program.Start(ProgramPath())) << ProgramPath();
 
-  HWND main = WaitForTopLevel(pid, [](HWND w) { return ClassOf(w) == "ZeltaCAD WEB Install"; }, 20000);
+  HWND main = program.WaitForMainWindow();
   ASSERT_NE(main, nullptr);
   // Command 500 opens the setup dialog over the title, owned by it.
-  HWND setup = WaitForTopLevel(
-      pid, [main](HWND w) { return ClassOf(w) == "#32770" && GetWindow(w, GW_OWNER) == main; }, 20000);
-  EXPECT_NE(setup, nullptr);
+  HWND setup = program.WaitForSetupDialog();
+  ASSERT_NE(setup, nullptr);
+  EXPECT_EQ(GetWindow(setup, GW_OWNER), main);
   EXPECT_FALSE(IsWindowEnabled(main));  // behind a modal dialog
 
   const int frame = GetSystemMetrics(SM_CYDLGFRAME);
@@ -502,16 +466,7 @@ TEST(Program, ShowsTheTitleThenItsSetupDialogAndEndsWithZero) {
 
   // Closing the title window takes the dialog with it and ends the program.
   PostMessageA(main, WM_CLOSE, 0, 0);
-  DWORD code = 12345;
-  if (WaitForSingleObject(process.hProcess, 15000) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(process.hProcess, &code);
-  } else {
-    TerminateProcess(process.hProcess, 99);
-    WaitForSingleObject(process.hProcess, 5000);
-  }
-  EXPECT_EQ(code, 0u);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  EXPECT_EQ(program.WaitForExit(15000), 0);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <string>
 
+#include "resources/resource_ids.h"
 #include "tests/e2e/installer_session.h"
 
 namespace {
@@ -65,40 +66,35 @@ int main(int argc, char** argv) {
   InstallerSession::Click(setup, IDOK);
   HWND progress = session.WaitForProgressDialog(60000);
 
-  std::string outcome = progress == nullptr ? "no progress dialog" : "";
+  std::string outcome = "no progress dialog";
   int boxes = 0;
-  std::string lastPhase;
-  while (outcome.empty()) {
+  if (progress != nullptr) {
+    std::string lastPhase;
+    auto answer = [&](const std::string& text) {
+      fprintf(result, "box=%s\n", text.c_str());
+      ++boxes;
+      return IDYES;
+    };
+    auto during = [&](HWND dialog) {
+      QueryPerformanceCounter(&now);
+      std::string phase = InstallerSession::Text(dialog, IDC_PHASE_LINE);
+      if (phase == lastPhase) return;
+      fprintf(result, "phase=%.3f %s\n", Seconds(pressed, now, frequency), phase.c_str());
+      lastPhase = phase;
+      if (finished.QuadPart == 0 && phase == SuccessText) finished = now;
+    };
+    InstallerSession::Progress seen = session.Follow(progress, answer, during, 3600 * 1000);
     QueryPerformanceCounter(&now);
-    if (Seconds(pressed, now, frequency) > 3600) {
-      outcome = "timed out";
-      break;
-    }
-    if (!IsWindow(progress)) {
+    if (seen.ended) {
       // The dialog closes itself right after the success text.
       if (finished.QuadPart == 0) finished = now;
       outcome = "success";
-      break;
-    }
-    std::string phase = InstallerSession::Text(progress, 3201);
-    if (phase != lastPhase) {
-      fprintf(result, "phase=%.3f %s\n", Seconds(pressed, now, frequency), phase.c_str());
-      lastPhase = phase;
-    }
-    if (finished.QuadPart == 0 && phase == SuccessText) finished = now;
-    HWND box = session.WaitForMessageBox(0);
-    if (box != nullptr) {
-      fprintf(result, "box=%s\n", InstallerSession::MessageText(box).c_str());
-      ++boxes;
-      InstallerSession::Answer(box, IDYES);
-      continue;
-    }
-    if (InstallerSession::Text(progress, IDCANCEL) == "Kilépés") {
-      outcome = "ended without success: " + InstallerSession::Text(progress, 3201);
+    } else if (seen.buttonEnabled) {
+      outcome = "ended without success: " + seen.phases.back();
       InstallerSession::Click(progress, IDCANCEL);
-      break;
+    } else {
+      outcome = "timed out";
     }
-    Sleep(25);
   }
   Mark(marks, "end");
   int code = session.WaitForExit(120000);
