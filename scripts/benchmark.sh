@@ -195,10 +195,10 @@ mib=${1:-256}
 
 jobs=$(nproc 2>/dev/null || echo 2)
 "$root/scripts/setup.sh"
-cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+. "$root/scripts/builds.sh"
+configure_build native
 cmake --build "$build/native" -j"$jobs" --target zelta-dist fault-server >/dev/null
-cmake -S "$root" -B "$build/win" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+configure_build win
 cmake --build "$build/win" -j"$jobs" --target ZeltaWebInstall install_timer zelta_sample_product >/dev/null
 
 echo "== making a distribution of $mib MiB"

@@ -15,10 +15,10 @@ build=${BUILD_DIR:-$root/build}
 jobs=$(nproc 2>/dev/null || echo 2)
 
 "$root/scripts/setup.sh"
-cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+. "$root/scripts/builds.sh"
+configure_build native
 cmake --build "$build/native" -j"$jobs" >/dev/null
-cmake -S "$root" -B "$build/win" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+configure_build win
 cmake --build "$build/win" -j"$jobs" >/dev/null
 
 wine_dir=$build/win/wine
@@ -46,11 +46,8 @@ echo "== installed tree: $drive_c/V92EDemo (C:\\V92EDemo in the demo prefix)"
 (cd "$drive_c/V92EDemo" 2>/dev/null && find . -path ./ZeltaWin32/Install -prune -o -type f -printf '  %-60p %10s bytes\n' | sort) || true
 echo
 echo "== registry record"
-WINEPREFIX=$prefix LOCPATH=$wine_dir/locale LC_ALL=hu_HU.UTF-8 WINEDEBUG=-all \
-  wine reg query 'HKLM\Software\ZeltaSoft\ZeltaCAD' 2>/dev/null | tr -d '\r' | sed -n '/REG_SZ/p' || true
-# That started a wineserver of its own for the demo prefix: wait for it, so
-# that nothing of the demo outlives the command.
-WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
+WINE_HARNESS_PREFIX=$prefix "$harness" run-isolated "$wine_dir" \
+  reg query 'HKLM\Software\ZeltaSoft\ZeltaCAD' 2>/dev/null | tr -d '\r' | sed -n '/REG_SZ/p' || true
 echo
 echo "== desktop link and program group"
 find "$drive_c/users" \( -name 'ZeltaCAD Demo.lnk' -o -path '*Programs/ZeltaCAD Demo*' \) -printf '  %P\n' 2>/dev/null || true

@@ -9,7 +9,8 @@ build=${BUILD_DIR:-$root/build}
 seconds=${1:-60}
 
 "$root/scripts/setup.sh"
-CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DZELTA_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+. "$root/scripts/builds.sh"
+configure_build fuzz
 cmake --build "$build/fuzz" -j"$(nproc 2>/dev/null || echo 2)" >/dev/null
 status=0
 for name in ini_lookup file_entry group_command probe_scan; do

@@ -15,16 +15,16 @@ build=${BUILD_DIR:-$root/build}
 jobs=$(nproc 2>/dev/null || echo 2)
 
 "$root/scripts/setup.sh"
+. "$root/scripts/builds.sh"
 
-cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+configure_build native
 cmake --build "$build/native" -j"$jobs"
 
 # The fuzzers, built with clang; the suite runs each for a few seconds.
-CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DZELTA_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+configure_build fuzz
 cmake --build "$build/fuzz" -j"$jobs"
 
-cmake -S "$root" -B "$build/win" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+configure_build win
 cmake --build "$build/win" -j"$jobs"
 
 status=0

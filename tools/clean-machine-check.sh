@@ -78,45 +78,11 @@ ensure_debootstrap() {
     || { apt-get update -q && apt-get install -y -q debootstrap; }
 }
 
-# Prints "URI SUITE" for every enabled deb source apt reads on this machine
-# (one-line .list files and deb822 .sources files).
+# Prints "URI SUITE" for every enabled deb source apt reads on this machine,
+# as apt itself reads them (it prints the index files it would fetch).
 apt_sources() {
-  local f
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] || continue
-    awk '$1 == "deb" {
-           i = 2
-           if ($i ~ /^\[/) { while (i <= NF && $i !~ /\]$/) i++; i++ }
-           if (i + 1 <= NF) print $i, $(i + 1)
-         }' "$f"
-  done
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    awk 'function flush(   n, m, i, j, u, s) {
-           if (types ~ /(^|[ \t])deb([ \t]|$)/ && enabled != "no") {
-             n = split(uris, u, /[ \t]+/); m = split(suites, s, /[ \t]+/)
-             for (i = 1; i <= n; i++) for (j = 1; j <= m; j++)
-               if (u[i] != "" && s[j] != "") print u[i], s[j]
-           }
-           types = uris = suites = enabled = key = ""
-         }
-         /^#/ { next }
-         /^[ \t]*$/ { flush(); next }
-         /^[ \t]/ {
-           if (key == "uris") uris = uris " " $0
-           else if (key == "suites") suites = suites " " $0
-           next
-         }
-         {
-           c = index($0, ":"); key = tolower(substr($0, 1, c - 1))
-           val = substr($0, c + 1); gsub(/^[ \t]+|[ \t]+$/, "", val)
-           if (key == "types") types = val
-           else if (key == "uris") uris = val
-           else if (key == "suites") suites = val
-           else if (key == "enabled") enabled = tolower(val)
-         }
-         END { flush() }' "$f"
-  done
+  apt-get --print-uris update 2>/dev/null |
+    sed -n "s|^'\(.*\)/dists/\([^/]*\)/InRelease'.*|\1 \2|p"
 }
 
 find_mirrors() {
@@ -132,11 +98,16 @@ find_mirrors() {
   security=${security%/}
 }
 
+# True when something is mounted at DIR or below it.
+mounted_below() {
+  awk -v d="$1" '$5 == d || index($5, d "/") == 1 { found = 1 } END { exit !found }' /proc/self/mountinfo
+}
+
 # Refuses to delete a folder that still has something mounted below it.
 remove_tree() {
   local dir=$1
   [ -e "$dir" ] || return 0
-  if awk -v d="$dir" '$5 == d || index($5, d "/") == 1 { found = 1 } END { exit !found }' /proc/self/mountinfo; then
+  if mounted_below "$dir"; then
     die "something is still mounted below $dir; unmount it first"
   fi
   rm -rf --one-file-system "$dir"
@@ -205,16 +176,18 @@ leave() {
   end_leftovers
   # Recursive: also whatever a package script mounted inside the root.
   umount -R "$session" 2>/dev/null || umount -R -l "$session" 2>/dev/null || true
-  if awk -v d="$session" '$5 == d || index($5, d "/") == 1 { found = 1 } END { exit !found }' /proc/self/mountinfo; then
+  if mounted_below "$session"; then
     echo "clean-machine-check: could not unmount everything below $session" >&2
   fi
   session=""
 }
 
+# What runs in the root starts from an empty environment, as on a fresh machine.
+clean_env=(/usr/bin/env -i HOME=/root TERM=dumb
+  PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin)
+
 in_root() {
-  chroot "$session" /usr/bin/env -i HOME=/root TERM=dumb \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    DEBIAN_FRONTEND=noninteractive "$@" < /dev/null
+  chroot "$session" "${clean_env[@]}" DEBIAN_FRONTEND=noninteractive "$@" < /dev/null
 }
 
 run_pid=""   # the test run in progress, if any
@@ -321,9 +294,7 @@ run_in_root() {
   # In the background: `timeout` has a process group of its own, so Ctrl-C
   # reaches only this script, whose trap then ends the run.
   timeout --kill-after=60 "$run_timeout" \
-    chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb CI=true \
-      PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-      /bin/bash -c "cd /root/p && exec $command" < /dev/null &
+    chroot "$root" "${clean_env[@]}" CI=true /bin/bash -c "cd /root/p && exec $command" < /dev/null &
   run_pid=$!
   wait "$run_pid" || run_status=$?
   run_pid=""

@@ -91,22 +91,8 @@ if [ "${ZELTA_VENDOR_NET_INSIDE:-}" != 1 ]; then
 
   # unshare holds SIGTERM and SIGINT back while it waits for its child, so
   # pass them to the child (this script inside) ourselves.
-  inner_pid() {
-    local p stat rest
-    for p in /proc/[0-9]*; do
-      stat=$(cat "$p/stat" 2>/dev/null) || continue
-      rest=${stat##*) }
-      read -r _ ppid _ <<< "$rest"
-      if [ "$ppid" = "$unshare_pid" ]; then
-        echo "${p#/proc/}"
-        return 0
-      fi
-    done
-    return 1
-  }
   forward() {
-    local pid
-    pid=$(inner_pid) && kill -"$1" "$pid" 2>/dev/null
+    pkill -"$1" -P "$unshare_pid" 2>/dev/null
     return 0
   }
   trap 'forward TERM' TERM

@@ -105,6 +105,20 @@ start_display() {
   return 1
 }
 
+# A persistent wineserver for WINEPREFIX makes every later process start
+# fast. Its output must not hold the caller's pipes open.
+server_up() {
+  setsid wineserver -p >/dev/null 2>&1 < /dev/null || true
+  wine cmd /c exit >/dev/null 2>&1 < /dev/null || true
+}
+
+# Ends the wineserver of WINEPREFIX and waits for it: a start right after
+# must not meet the old server on its way out.
+server_down() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+}
+
 case $cmd in
   env)
     harness_env
@@ -128,16 +142,11 @@ case $cmd in
     exec 9>&-
     rm -f "$dir/display"
     start_display
-    # A persistent wineserver makes every later process start fast. Its output
-    # must not hold the caller's pipes open.
-    setsid wineserver -p >/dev/null 2>&1 < /dev/null || true
-    wine cmd /c exit >/dev/null 2>&1 < /dev/null || true
+    server_up
     ;;
   stop)
     harness_env
-    wineserver -k >/dev/null 2>&1 || true
-    # A start right after must not meet the old server on its way out.
-    wineserver -w >/dev/null 2>&1 || true
+    server_down
     if [ -f "$dir/xvfb.pid" ]; then
       kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
       rm -f "$dir/xvfb.pid"
@@ -152,14 +161,11 @@ case $cmd in
   run-isolated)
     harness_env
     [ -f "$WINEPREFIX/.harness-ready" ] || "$0" prefix "$dir"
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-    setsid wineserver -p >/dev/null 2>&1 < /dev/null || true
-    wine cmd /c exit >/dev/null 2>&1 < /dev/null || true
+    server_down
+    server_up
     status=0
     wine "$@" || status=$?
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
+    server_down
     exit $status
     ;;
   *)

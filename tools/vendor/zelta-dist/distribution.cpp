@@ -17,32 +17,6 @@ std::string LineRef(const std::string& fileName, int line) {
   return fileName + ":" + std::to_string(line) + ": ";
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out, std::string& problem) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    problem = strerror(errno);
-    return false;
-  }
-  out.clear();
-  char buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) {
-    out.append(buffer, n);
-    if (out.size() > DistMaxFileSize) {
-      fclose(f);
-      problem = "larger than 64 MiB";
-      return false;
-    }
-  }
-  bool failed = ferror(f) != 0;
-  fclose(f);
-  if (failed) {
-    problem = "read error";
-    return false;
-  }
-  return true;
-}
-
 bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string& error) {
   FILE* f = fopen(path.c_str(), "wb");
   if (f == nullptr) {
@@ -128,6 +102,32 @@ bool WriteUpdateFolder(const Distribution& dist, const std::string& folder, std:
 }
 
 }  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& out, std::string& problem) {
+  FILE* f = fopen(path.c_str(), "rb");
+  if (f == nullptr) {
+    problem = strerror(errno);
+    return false;
+  }
+  out.clear();
+  char buffer[65536];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) {
+    out.append(buffer, n);
+    if (out.size() > DistMaxFileSize) {
+      fclose(f);
+      problem = "larger than 64 MiB";
+      return false;
+    }
+  }
+  bool failed = ferror(f) != 0;
+  fclose(f);
+  if (failed) {
+    problem = "read error";
+    return false;
+  }
+  return true;
+}
 
 std::string GenerateBytes(uint64_t size, uint64_t seed) {
   std::string out(size, '\0');

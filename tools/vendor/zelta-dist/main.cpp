@@ -1,6 +1,5 @@
 // zelta-dist: makes the vendor's server files, and the expected results,
 // from a distribution description.
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -25,21 +24,6 @@ const char Usage[] =
 int UsageError(const char* message) {
   fprintf(stderr, "zelta-dist: %s\n%s", message, Usage);
   return 2;
-}
-
-bool ReadText(const std::string& path, std::string& out) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    fprintf(stderr, "zelta-dist: %s: %s\n", path.c_str(), strerror(errno));
-    return false;
-  }
-  char buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
-  bool ok = ferror(f) == 0;
-  fclose(f);
-  if (!ok) fprintf(stderr, "zelta-dist: %s: read error\n", path.c_str());
-  return ok;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -81,8 +65,11 @@ int main(int argc, char** argv) {
   if (args.size() != wanted) return UsageError(("wrong number of arguments for " + command).c_str());
 
   const std::string& path = args[1];
-  std::string text;
-  if (!ReadText(path, text)) return 1;
+  std::string text, problem;
+  if (!ReadWholeFile(path, text, problem)) {
+    fprintf(stderr, "zelta-dist: %s: %s\n", path.c_str(), problem.c_str());
+    return 1;
+  }
   options.fileName = path;
   options.baseDir = FolderOf(path);
 

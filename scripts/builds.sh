@@ -1,0 +1,14 @@
+# The three builds below $build, configured the same way by every script that
+# uses them (a build folder configured two ways would be rebuilt each time).
+# Sourced; needs $root (the checkout) and $build.
+#
+#   configure_build native|win|fuzz
+configure_build() {
+  case $1 in
+    native) cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug ;;
+    win) cmake -S "$root" -B "$build/win" -DCMAKE_BUILD_TYPE=Release \
+           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" ;;
+    fuzz) CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DZELTA_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug ;;
+    *) echo "configure_build: no build named $1" >&2; return 2 ;;
+  esac >/dev/null
+}
