@@ -66,10 +66,6 @@ HANDLE CreateLocalFile(const char* path) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-void SetItemText(int item, const char* text) {
-  ShowProgressItem(item, text);
-}
-
 // The file-list work of one disc: every file of every chosen component.
 bool DownloadDiscFiles(int disc, const char* discFolder, const char* list, int32_t listLength) {
   for (int component = 0; component < ComponentCount; ++component) {
@@ -223,7 +219,7 @@ bool DownloadReachedNormalEnd() {
 bool DownloadFile(const char* discFolder, const char* fileName, bool progress) {
   char text[TextSize];
   BuildDisplayText(text, sizeof text, discFolder, fileName);
-  SetItemText(IDC_FILE_LINE, text);
+  ShowProgressItem(IDC_FILE_LINE, text);
 
   // A name from the server's file list must stay inside its disc folder.
   if (!IsSafeSourceName(fileName)) return true;
@@ -269,14 +265,14 @@ bool DownloadFile(const char* discFolder, const char* fileName, bool progress) {
           break;
         }
         if (progress) AdvanceProgress(static_cast<int32_t>(written));
-        if (chunk >= 1) SetItemText(IDC_ACTIVITY_MARK, ActivityMark(chunk));
+        if (chunk >= 1) ShowProgressItem(IDC_ACTIVITY_MARK, ActivityMark(chunk));
       }
       if (!HeapFree(GetProcessHeap(), 0, buffer)) failed = true;
     }
     CloseHandle(file);
   }
 
-  SetItemText(IDC_ACTIVITY_MARK, "");
+  ShowProgressItem(IDC_ACTIVITY_MARK, "");
   if (!InternetCloseHandle(request)) failed = true;
   return failed;
 }
