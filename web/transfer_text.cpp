@@ -6,9 +6,10 @@ bool IsFilteredName(const char* name) {
   return strstr(name, "ex_") != nullptr || strstr(name, "dl_") != nullptr;
 }
 
-size_t DeinterleaveChunk(char* data, size_t n) {
-  size_t kept = n / 2;
-  for (size_t i = 0; i < kept; ++i) data[i] = data[2 * i + 1];
+size_t DeinterleaveChunk(char* data, size_t n, int64_t offset) {
+  size_t first = (offset % 2 == 0) ? 1 : 0;  // the chunk's first byte at an odd file offset
+  size_t kept = 0;
+  for (size_t i = first; i < n; i += 2) data[kept++] = data[i];
   return kept;
 }
 

@@ -10,9 +10,11 @@
 // before every real byte.
 bool IsFilteredName(const char* name);
 
-// Keeps the bytes at odd offsets of a chunk, packed to the front; returns
-// how many were kept (n / 2).
-size_t DeinterleaveChunk(char* data, size_t n);
+// Keeps the bytes of a chunk that stand at odd offsets of the whole file,
+// packed to the front; `offset` is where the chunk begins in the file.
+// Returns how many were kept. However a transfer is split into chunks, the
+// kept bytes together are every second byte of the file, from its second.
+size_t DeinterleaveChunk(char* data, size_t n, int64_t offset);
 
 // The activity mark after chunk number `chunk` (0 for the first chunk, which
 // shows none): "|", "/", "-", "\", "" and round again.

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   cancel = 1;
   if (size > 0 && ProbeMarkersPresent(body, size, &cancel)) __builtin_trap();
   // The filter keeps half of any chunk.
-  if (DeinterleaveChunk(body, size) != size / 2) __builtin_trap();
+  if (DeinterleaveChunk(body, size, 0) != size / 2) __builtin_trap();
   delete[] body;
   return 0;
 }
