@@ -16,6 +16,16 @@
 #define IDS_BAD_TARGET_CODE 13
 #define IDS_OVERWRITE_EXISTING 14
 
+// String table: why the download ended the run (the message area).
+#define IDS_DOWNLOAD_FAILED 40
+#define IDS_REASON_NO_ANSWER 41
+#define IDS_REASON_CONNECTION_LOST 42
+#define IDS_REASON_NOT_FOUND 43
+#define IDS_REASON_FORBIDDEN 44
+#define IDS_REASON_SERVER_ERROR 45
+#define IDS_REASON_BAD_ANSWER 46
+#define IDS_REASON_LOCAL_WRITE 47
+
 // String table: the title picture's texts.
 #define IDS_MAKER_ADDRESS 20
 #define IDS_MAKER_PHONE1 21

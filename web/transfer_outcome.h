@@ -1,0 +1,51 @@
+// How one request of the download ended, whether another try is worth it,
+// and the failure that ended a run, for the words the user is shown.
+#ifndef ZELTA_WEB_TRANSFER_OUTCOME_H
+#define ZELTA_WEB_TRANSFER_OUTCOME_H
+
+#include <cstddef>
+
+enum TransferOutcome {
+  TransferDone = 0,
+  TransferCancelled,       // the user cancelled: neither retried nor reported
+  TransferNoAnswer,        // nothing arrived for NetworkStallLimitMs
+  TransferConnectionLost,  // no connection, or it was reset or closed early
+  TransferStatus,          // the server answered with an unusable status
+  TransferBadAnswer,       // an answer the installer cannot use (no length, ...)
+  TransferLocalWrite,      // the download area could not be written
+};
+
+// A network call that has seen nothing arrive for this long has failed.
+const unsigned NetworkStallLimitMs = 30000;
+
+// A file whose transfer failed part-way is tried this many times more.
+const int TransferRetries = 3;
+
+// True for failures that a later try may not meet again: a lost or silent
+// connection, a server error (5xx), 408 and 429. A permanent answer (403,
+// 404, 410 and the other 4xx), an unusable answer or a full drive is not.
+bool IsWorthRetrying(TransferOutcome outcome, int status);
+
+// The pause before retry number `retry` (1, 2, 3): 1, 2 and 4 seconds.
+unsigned RetryPauseMs(int retry);
+
+// The string-table text that says what went wrong (IDS_REASON_...).
+int FailureReasonStringId(TransferOutcome outcome, int status);
+
+// The failure that ended the download, kept for the run's ending.
+struct DownloadFailureRecord {
+  bool Failed;
+  TransferOutcome Outcome;
+  int Status;
+  char File[256];  // the file as the server names it: "Disc_01/Systems\bin\zelta.exe"
+};
+
+extern DownloadFailureRecord DownloadFailure;
+
+void ClearDownloadFailure();
+
+// Records the first failure of a run that was not a cancel; later ones
+// (the run is ending anyway) do not replace it.
+void RecordDownloadFailure(const char* discFolder, const char* fileName, TransferOutcome outcome, int status);
+
+#endif
