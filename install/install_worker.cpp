@@ -17,6 +17,7 @@
 #include "web/distribution_download.h"
 #include "web/internet_session.h"
 #include "web/status_log.h"
+#include "web/transfer_outcome.h"
 #include "web/vendor_connection.h"
 #include "web/vendor_paths.h"
 
@@ -40,9 +41,35 @@ void Reset() {
   InstallState.InstallBytes = 0;
   InstallState.ProgressDone = 0;
   InstallState.ProgressTotal = 0;
+  ClearDownloadFailure();
+}
+
+// A string-table text with its one "%s" filled.
+void LoadPattern(char* out, size_t size, UINT id, const char* argument) {
+  char pattern[256];
+  if (LoadStringA(InstallState.Instance, id, pattern, sizeof pattern) <= 0) pattern[0] = '\0';
+  TextFillPattern(out, size, pattern, argument);
+}
+
+// Why the download ended the run, in the message area (which shows once the
+// worker's animation has gone): the file, then what happened to it.
+void ShowDownloadFailure() {
+  if (!DownloadFailure.Failed) return;
+  char status[16];
+  TextFormat(status, sizeof status, "%d", DownloadFailure.Status);
+  char file[512], reason[256];
+  LoadPattern(file, sizeof file, IDS_DOWNLOAD_FAILED, DownloadFailure.File);
+  LoadPattern(reason, sizeof reason, FailureReasonStringId(DownloadFailure.Outcome, DownloadFailure.Status), status);
+  char text[800];
+  TextCopy(text, "\n\n");
+  TextAppend(text, file);
+  TextAppend(text, "\n");
+  TextAppend(text, reason);
+  ShowProgressItem(IDC_MESSAGE_AREA, text);
 }
 
 void CancelledEnding() {
+  ShowDownloadFailure();
   ShowProgressItem(IDC_PHASE_LINE, "A telepítési folyamat megszakítva!");
   SetButton("Kilépés");
   InstallState.WorkerRunning = 0;
@@ -86,6 +113,8 @@ void InstallWorker() {
   StartAnimation(IDC_MESSAGE_AREA, IDR_CLIP_CONNECTING);
 
   if (!ConnectToVendor()) {
+    // A cancel while connecting is the user's, not a missing connection.
+    if (InstallState.CancelRequested) return CancelledEnding();
     NoConnectionEnding();
     return;
   }

@@ -56,7 +56,8 @@ bool ProbeServer(HINTERNET session) {
   char url[256];
   BuildProbeUrl(url, sizeof url);
 
-  HINTERNET request = InternetOpenUrlA(session, url, nullptr, 0, RemoteRequestFlags, 0);
+  TransferOutcome outcome;
+  HINTERNET request = OpenUrlWatched(session, url, nullptr, &outcome);
   if (request == nullptr) return false;
 
   int32_t status = 0;
@@ -74,7 +75,7 @@ bool ProbeServer(HINTERNET session) {
     return false;
   }
   DWORD received = 0;
-  BOOL read = InternetReadFile(request, body, static_cast<DWORD>(length), &received);
+  bool read = ReadBodyWatched(request, body, static_cast<DWORD>(length), &received) == TransferDone;
   BOOL closed = InternetCloseHandle(request);
   // A short read is no failure: the scan looks at what arrived.
   bool usable = read && closed && ProbeMarkersPresent(body, received, &InstallState.CancelRequested);

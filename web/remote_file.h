@@ -1,4 +1,6 @@
 // Reading of single files from the vendor's server over the open session.
+// Every call that waits for the server is watched (web/network_watch.h):
+// a silent server or a cancel ends it instead of holding the worker.
 #ifndef ZELTA_WEB_REMOTE_FILE_H
 #define ZELTA_WEB_REMOTE_FILE_H
 
@@ -6,6 +8,8 @@
 #include <wininet.h>
 
 #include <cstdint>
+
+#include "web/transfer_outcome.h"
 
 // Every request: always from the server, nothing cached, no authentication,
 // no cookies (the vendor's server sets none; looking them up costs Wine's
@@ -17,19 +21,38 @@ const DWORD RemoteRequestFlags =
 // False when the header is missing.
 bool QueryHttpNumber(HINTERNET request, DWORD query, int32_t* value);
 
+// Reads a text header into `out` (size bytes); false when it is missing or
+// does not fit.
+bool QueryHttpText(HINTERNET request, DWORD query, char* out, DWORD size);
+
 // False when the answer came over another scheme than the host in use:
 // WinINet follows a redirect from HTTPS to plain HTTP by itself, and a file
 // of the secure host must not arrive over an unprotected connection.
 bool AnswerStaysSecure(HINTERNET request);
 
+// Opens `url` on `session` with extra request headers (null for none),
+// watched. Null on failure, with *outcome telling why.
+HINTERNET OpenUrlWatched(HINTERNET session, const char* url, const char* headers, TransferOutcome* outcome);
+
+// Fills `buffer` until `size` bytes are in it or the body ends, watched:
+// nothing may stop arriving for longer than the stall limit. Returns the
+// outcome (TransferDone also when the body ended early: *received tells);
+// on any other outcome *received still counts the bytes that did arrive.
+TransferOutcome ReadBodyWatched(HINTERNET request, char* buffer, DWORD size, DWORD* received);
+
+// Records in the status log that a file is not available on the server.
+void ReportUnavailable(const char* url);
+
 // Opens `url` on the session. Succeeds (returns false) only for status 200
 // with a Content-Length above 0; then `request` is open (the caller closes
-// it) and `length` holds the length. On failure `length` is 0 and nothing is
-// left open. A status other than 200 is recorded in the status log.
-bool OpenRemoteFile(const char* url, HINTERNET* request, int32_t* length);
+// it) and `length` holds the length. On failure `length` is 0, nothing is
+// left open and, when asked for, *outcome and *status tell why. A status
+// other than 200 is recorded in the status log.
+bool OpenRemoteFile(const char* url, HINTERNET* request, int32_t* length, TransferOutcome* outcome = nullptr,
+                    int* status = nullptr);
 
-// Reads exactly `length` bytes in one read. Returns true on failure,
-// including a short body.
-bool ReadRemoteFile(HINTERNET request, char* buffer, int32_t length);
+// Reads exactly `length` bytes. Returns true on failure, including a short
+// body; *outcome (when asked for) tells why.
+bool ReadRemoteFile(HINTERNET request, char* buffer, int32_t length, TransferOutcome* outcome = nullptr);
 
 #endif

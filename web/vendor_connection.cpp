@@ -15,6 +15,7 @@ bool ConnectToVendor() {
     StatusReporter(4, "Nincs engedélyezett olvasás és letöltés 'Https' biztonságos kapcsolattal!");
     CloseSession();
   }
+  if (InstallState.CancelRequested) return false;  // no second host for a run being cancelled
 
   InstallState.SecureMode = 0;
   if (OpenSession(0, DownloadHost(), "", "")) return false;
