@@ -27,6 +27,8 @@ add_library(zelta_windows STATIC
   install/advance_progress.cpp
   install/progress_items.cpp
   web/distribution_download.cpp
+  web/file_download.cpp
+  web/network_watch.cpp
   web/error_formatter.cpp
   web/internet_session.cpp
   web/remote_file.cpp
@@ -36,7 +38,7 @@ add_library(zelta_windows STATIC
   install/progress_dialog.cpp
 )
 zelta_target_options(zelta_windows)
-target_link_libraries(zelta_windows PUBLIC zelta_portable wininet comctl32)
+target_link_libraries(zelta_windows PUBLIC zelta_portable wininet ws2_32 comctl32)
 
 # Resources go in as an object library so that the test programs carry the
 # same string table as the installer.
@@ -291,17 +293,19 @@ zelta_driver_tests(e2e_tests tests/e2e/e2e_test.cpp)
 # sample distribution that its cases change one by one), in the Wine prefix
 # PREFIX. Arguments after the filter: a wrapper command, ending with "--",
 # that runs the program (tests/e2e/with_small_drive.sh, for example).
+# NET names further vendor-net.sh options (--silent-https, ...).
 function(zelta_site_test name prefix program filter)
+  cmake_parse_arguments(ARG "" "" "NET" ${ARGN})
   add_test(NAME ${name}
     COMMAND ${CMAKE_COMMAND} -E env
       WINE_HARNESS_PREFIX=${ZELTA_WINE_DIR}/${prefix}
       ZELTA_FAULT_SERVER=${ZELTA_NATIVE_BUILD}/fault-server
       ${PROJECT_SOURCE_DIR}/tests/win/with_sample_site.sh ${CMAKE_BINARY_DIR}/vendor/${name}
         ${ZELTA_NATIVE_BUILD}/zelta-dist $<TARGET_FILE:zelta_sample_product> ${ZELTA_SAMPLE_FONT}
-        -- --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST}
-        -- ${ARGN} ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:${program}>
+        -- --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST} ${ARG_NET}
+        -- ${ARG_UNPARSED_ARGUMENTS} ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:${program}>
            --gtest_filter=${filter})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL TRUE)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL TRUE)
 endfunction()
 
 set(ZELTA_SHOTS_DIR ${CMAKE_BINARY_DIR}/screenshots)

@@ -11,54 +11,47 @@
 #include "catalogue/catalogue_names.h"
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
-#include "install/advance_progress.h"
 #include "install/install_paths.h"
-#include "install/progress_items.h"
-#include "resources/resource_ids.h"
+#include "web/file_download.h"
 #include "web/ini_lookup.h"
 #include "web/remote_file.h"
-#include "web/transfer_text.h"
+#include "web/transfer_outcome.h"
 #include "web/vendor_paths.h"
 
 namespace {
 
-const DWORD TransferBufferSize = 512000;
-
 bool NormalEnd = false;
 
-// A whole small file from the server (catalogue, file list) in memory. The
-// caller frees *text.
-bool FetchWholeFile(const char* url, char** text, int32_t* length) {
+// A whole small file from the server (catalogue, file list) in memory, tried
+// again after a failure worth it. The caller frees *text. On failure
+// *outcome and *status tell why.
+bool FetchWholeFile(const char* url, char** text, int32_t* length, TransferOutcome* outcome, int* status) {
   *text = nullptr;
-  HINTERNET request;
-  if (OpenRemoteFile(url, &request, length)) return true;
-  *text = static_cast<char*>(malloc(static_cast<size_t>(*length)));
-  bool failed = *text == nullptr || ReadRemoteFile(request, *text, *length);
-  if (!InternetCloseHandle(request)) failed = true;
-  if (failed) {
-    free(*text);
-    *text = nullptr;
+  for (int retry = 0;; ++retry) {
+    HINTERNET request;
+    if (!OpenRemoteFile(url, &request, length, outcome, status)) {
+      *text = static_cast<char*>(malloc(static_cast<size_t>(*length)));
+      *outcome = TransferLocalWrite;
+      if (*text != nullptr) ReadRemoteFile(request, *text, *length, outcome);
+      if (!InternetCloseHandle(request) && *outcome == TransferDone) *outcome = TransferConnectionLost;
+      if (*outcome == TransferDone) return false;
+      free(*text);
+      *text = nullptr;
+    }
+    if (*outcome == TransferCancelled || InstallState.CancelRequested) {
+      *outcome = TransferCancelled;
+      return true;
+    }
+    if (!IsWorthRetrying(*outcome, *status) || retry == TransferRetries) return true;
+    if (!PauseBeforeRetry(retry + 1)) {
+      *outcome = TransferCancelled;
+      return true;
+    }
   }
-  return failed;
 }
 
 bool MakeDirectory(const char* path) {
   return _mkdir(path) == 0 || errno == EEXIST;
-}
-
-// Creates the folders between the download area's disc folder and a nested
-// file name ("Systems\bin\zelta.exe" needs Systems and Systems\bin).
-void MakeParentFolders(const char* discFolder, const char* fileName) {
-  char path[TextSize];
-  BuildLocalPath(path, sizeof path, discFolder, fileName);
-  size_t start = strlen(path) - strlen(fileName);
-  for (size_t i = start; path[i] != '\0'; ++i) {
-    if (path[i] != '\\' && path[i] != '/') continue;
-    char c = path[i];
-    path[i] = '\0';
-    CreateDirectoryA(path, nullptr);
-    path[i] = c;
-  }
 }
 
 HANDLE CreateLocalFile(const char* path) {
@@ -104,7 +97,10 @@ bool FetchCatalogue() {
   BuildRemoteUrl(url, sizeof url, "Disc_01", "Install.ini");
   char* catalogue;
   int32_t length;
-  if (FetchWholeFile(url, &catalogue, &length)) {
+  TransferOutcome outcome;
+  int status = 0;
+  if (FetchWholeFile(url, &catalogue, &length, &outcome, &status)) {
+    RecordDownloadFailure("Disc_01", "Install.ini", outcome, status);
     InstallState.CancelRequested = 1;
     return true;
   }
@@ -192,18 +188,20 @@ bool DownloadDistribution() {
     FormatFileListName(listName, sizeof listName, disc);
     char url[TextSize];
     BuildRemoteUrl(url, sizeof url, discFolder, listName);
-    HINTERNET request;
+    char* list;
     int32_t listLength;
-    if (OpenRemoteFile(url, &request, &listLength)) {
-      // The first disc without a file list ends the distribution.
-      NormalEnd = disc > 1;
+    TransferOutcome outcome;
+    int status = 0;
+    if (FetchWholeFile(url, &list, &listLength, &outcome, &status)) {
+      // The first disc whose file list the server does not have ends the
+      // distribution; a list that could not be brought is a failure.
+      NormalEnd = disc > 1 && (outcome == TransferStatus || outcome == TransferBadAnswer) &&
+                  !IsWorthRetrying(outcome, status);
+      if (!NormalEnd) RecordDownloadFailure(discFolder, listName, outcome, status);
       return true;
     }
-    char* list = static_cast<char*>(malloc(static_cast<size_t>(listLength)));
-    bool failed = list == nullptr || ReadRemoteFile(request, list, listLength);
-    InternetCloseHandle(request);
 
-    if (!failed) failed = DownloadDiscFiles(disc, discFolder, list, listLength);
+    bool failed = DownloadDiscFiles(disc, discFolder, list, listLength);
     if (!failed && disc == 1) failed = DownloadFile("Disc_01", "Install.ini", false);
     if (!failed) failed = SaveFileList(discFolder, listName, list, listLength);
     free(list);
@@ -214,65 +212,4 @@ bool DownloadDistribution() {
 
 bool DownloadReachedNormalEnd() {
   return NormalEnd;
-}
-
-bool DownloadFile(const char* discFolder, const char* fileName, bool progress) {
-  char text[TextSize];
-  BuildDisplayText(text, sizeof text, discFolder, fileName);
-  ShowProgressItem(IDC_FILE_LINE, text);
-
-  // A name from the server's file list must stay inside its disc folder.
-  if (!IsSafeSourceName(fileName)) return true;
-
-  bool filtered = IsFilteredName(fileName);
-  char url[TextSize];
-  BuildRemoteUrl(url, sizeof url, discFolder, fileName);
-  HINTERNET request;
-  int32_t length;
-  if (OpenRemoteFile(url, &request, &length)) return true;
-
-  bool failed = false;
-  char path[TextSize];
-  BuildLocalPath(path, sizeof path, discFolder, fileName);
-  MakeParentFolders(discFolder, fileName);
-  HANDLE file = CreateLocalFile(path);
-  if (file == INVALID_HANDLE_VALUE) {
-    // Nothing can be stored: the file is missing, not done.
-    failed = true;
-  } else {
-    char* buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, TransferBufferSize));
-    if (buffer == nullptr) {
-      failed = true;
-    } else {
-      int64_t total = 0;
-      for (int chunk = 0;; ++chunk) {
-        DWORD received = 0;
-        if (!InternetReadFile(request, buffer, TransferBufferSize, &received)) {
-          failed = true;
-          break;
-        }
-        if (received == 0) {
-          // A body that ends before its announced length is a broken
-          // transfer, not a complete file.
-          if (total != length) failed = true;
-          break;
-        }
-        total += received;
-        DWORD keep = filtered ? static_cast<DWORD>(DeinterleaveChunk(buffer, received)) : received;
-        DWORD written = 0;
-        if (!WriteFile(file, buffer, keep, &written, nullptr) || written != keep) {
-          failed = true;
-          break;
-        }
-        if (progress) AdvanceProgress(static_cast<int32_t>(written));
-        if (chunk >= 1) ShowProgressItem(IDC_ACTIVITY_MARK, ActivityMark(chunk));
-      }
-      if (!HeapFree(GetProcessHeap(), 0, buffer)) failed = true;
-    }
-    CloseHandle(file);
-  }
-
-  ShowProgressItem(IDC_ACTIVITY_MARK, "");
-  if (!InternetCloseHandle(request)) failed = true;
-  return failed;
 }

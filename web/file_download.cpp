@@ -1,0 +1,307 @@
+#include "web/file_download.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
+#include "catalogue/install_state.h"
+#include "common/bounded_text.h"
+#include "install/advance_progress.h"
+#include "install/progress_items.h"
+#include "resources/resource_ids.h"
+#include "web/internet_session.h"
+#include "web/remote_file.h"
+#include "web/resume_plan.h"
+#include "web/transfer_text.h"
+#include "web/vendor_paths.h"
+
+namespace {
+
+const DWORD TransferBufferSize = 512000;
+
+// How an attempt asks for the file.
+enum AskFor {
+  AskWhole,       // the whole file
+  AskRest,        // the rest, from the bytes stored, if still the same version
+  AskIfChanged,   // nothing, if the stored whole file is still current
+};
+
+// One file across its attempts.
+struct FileTransfer {
+  const char* discFolder;
+  const char* fileName;
+  bool progress;
+  bool filtered;
+  char url[TextSize];
+  char path[TextSize];         // in the download area
+  char recordPath[TextSize];   // the record beside it; empty when it does not fit
+  DownloadRecord record;       // of the answer the stored bytes came from
+  bool recordKnown;
+  bool wholeOnly;              // the server's answers to a range could not be used
+  int64_t counted;             // bytes of this file already in ProgressDone
+  int chunks;                  // chunks written, for the activity mark
+  char* buffer;
+  int status;                  // the last answer's status
+};
+
+// Creates the folders between the download area's disc folder and a nested
+// file name ("Systems\bin\zelta.exe" needs Systems and Systems\bin).
+void MakeParentFolders(const char* discFolder, const char* fileName) {
+  char path[TextSize];
+  BuildLocalPath(path, sizeof path, discFolder, fileName);
+  size_t start = strlen(path) - strlen(fileName);
+  for (size_t i = start; path[i] != '\0'; ++i) {
+    if (path[i] != '\\' && path[i] != '/') continue;
+    char c = path[i];
+    path[i] = '\0';
+    CreateDirectoryA(path, nullptr);
+    path[i] = c;
+  }
+}
+
+// The size of a file, or -1 when it is not there.
+int64_t StoredBytes(const char* path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return -1;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
+  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool ReadRecord(FileTransfer& t) {
+  if (t.recordPath[0] == '\0') return false;
+  HANDLE file = CreateFileA(t.recordPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  char text[512];
+  DWORD n = 0;
+  BOOL ok = ReadFile(file, text, sizeof text, &n, nullptr);
+  CloseHandle(file);
+  return ok && n < sizeof text && ParseDownloadRecord(text, n, &t.record);
+}
+
+// Keeps what the server said about the version being stored, so that a
+// later attempt (or run) can ask for the rest of that same version. An
+// answer without validators leaves no record: its bytes cannot be resumed.
+void WriteRecord(FileTransfer& t, HINTERNET request, int64_t length) {
+  t.record = DownloadRecord{};
+  t.record.Length = length;
+  QueryHttpText(request, HTTP_QUERY_ETAG, t.record.ETag, sizeof t.record.ETag);
+  QueryHttpText(request, HTTP_QUERY_LAST_MODIFIED, t.record.LastModified, sizeof t.record.LastModified);
+  if (!IsSafeHeaderValue(t.record.ETag, sizeof t.record.ETag)) t.record.ETag[0] = '\0';
+  if (!IsSafeHeaderValue(t.record.LastModified, sizeof t.record.LastModified)) t.record.LastModified[0] = '\0';
+  t.recordKnown = t.record.ETag[0] != '\0' || t.record.LastModified[0] != '\0';
+  if (t.recordPath[0] == '\0') return;
+  if (!t.recordKnown) {
+    DeleteFileA(t.recordPath);
+    return;
+  }
+  HANDLE file = CreateFileA(t.recordPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  char text[512];
+  DWORD n = static_cast<DWORD>(FormatDownloadRecord(text, sizeof text, t.record));
+  DWORD written = 0;
+  if (!WriteFile(file, text, n, &written, nullptr) || written != n) {
+    CloseHandle(file);
+    DeleteFileA(t.recordPath);
+    return;
+  }
+  CloseHandle(file);
+}
+
+// Counts the stored bytes that progress has not counted yet: a byte stored
+// again after a restart is not counted twice, and the bar never goes back.
+void CountStored(FileTransfer& t, int64_t stored) {
+  if (!t.progress) return;
+  while (stored > t.counted) {
+    int64_t step = stored - t.counted;
+    if (step > INT32_MAX) step = INT32_MAX;
+    AdvanceProgress(static_cast<int32_t>(step));
+    t.counted += step;
+  }
+}
+
+// Writes the body from `offset` (of `length`) to the open file, chunk by chunk.
+TransferOutcome StoreBody(FileTransfer& t, HINTERNET request, HANDLE file, int64_t offset, int64_t length,
+                          int64_t stored) {
+  for (;;) {
+    DWORD received = 0;
+    TransferOutcome read = ReadBodyWatched(request, t.buffer, TransferBufferSize, &received);
+    if (received > 0) {
+      // What arrived before a failure is good: keep it for the next attempt.
+      DWORD keep = t.filtered ? static_cast<DWORD>(DeinterleaveChunk(t.buffer, received, offset)) : received;
+      offset += received;
+      DWORD written = 0;
+      if (!WriteFile(file, t.buffer, keep, &written, nullptr) || written != keep) return TransferLocalWrite;
+      stored += written;
+      CountStored(t, stored);
+      if (t.chunks >= 1) ShowProgressItem(IDC_ACTIVITY_MARK, ActivityMark(t.chunks));
+      ++t.chunks;
+    }
+    if (read != TransferDone) return read;
+    if (received < TransferBufferSize) break;  // the body ended
+    if (offset >= length) break;
+  }
+  // A body that ends before its announced length is a broken transfer.
+  return offset == length ? TransferDone : TransferConnectionLost;
+}
+
+// One request for the file and what it brings.
+TransferOutcome Attempt(FileTransfer& t) {
+  t.status = 0;
+  int64_t stored = StoredBytes(t.path);
+  AskFor ask = AskWhole;
+  int64_t offset = 0;
+  char headers[512] = "";
+  if (t.recordKnown && !t.wholeOnly && stored > 0) {
+    int64_t whole = StoredLength(t.filtered, t.record.Length);
+    const char* validator = RangeValidator(t.record);
+    if (stored == whole) {
+      ask = AskIfChanged;
+      FormatRevalidateHeaders(headers, sizeof headers, t.record);
+    } else if (stored < whole && validator != nullptr) {
+      ask = AskRest;
+      offset = TransferOffset(t.filtered, stored);
+      FormatResumeHeaders(headers, sizeof headers, offset, validator);
+    }
+  }
+
+  TransferOutcome outcome;
+  HINTERNET request = OpenUrlWatched(SessionHandle(), t.url, headers[0] != '\0' ? headers : nullptr, &outcome);
+  if (request == nullptr) return outcome;
+
+  int32_t status = 0;
+  int32_t announced = 0;
+  bool hasLength = QueryHttpNumber(request, HTTP_QUERY_CONTENT_LENGTH, &announced);
+  if (!AnswerStaysSecure(request)) {
+    outcome = TransferBadAnswer;
+  } else if (!QueryHttpNumber(request, HTTP_QUERY_STATUS_CODE, &status) || status == 0) {
+    outcome = TransferConnectionLost;  // closed without an answer
+  }
+  t.status = status;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  int64_t length = 0;
+  if (outcome == TransferDone) {
+    if (status == 304 && ask == AskIfChanged) {
+      // Complete and current: nothing to fetch.
+      CountStored(t, stored);
+      InternetCloseHandle(request);
+      return TransferDone;
+    }
+    char range[128];
+    if (status == 206 && ask == AskRest && hasLength &&
+        QueryHttpText(request, HTTP_QUERY_CONTENT_RANGE, range, sizeof range) &&
+        RangeAnswerFits(range, announced, offset, t.record.Length)) {
+      file = CreateFileA(t.path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+      LARGE_INTEGER end;
+      if (file != INVALID_HANDLE_VALUE && (!GetFileSizeEx(file, &end) || end.QuadPart != stored ||
+                                           !SetFilePointerEx(file, end, nullptr, FILE_BEGIN))) {
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+      }
+      if (file == INVALID_HANDLE_VALUE) outcome = TransferLocalWrite;
+      length = t.record.Length;
+    } else if ((status == 206 || status == 416) && ask == AskRest) {
+      // A range that is not the rest of the stored version: never stitch
+      // two versions together, ask for the whole file instead.
+      t.wholeOnly = true;
+      InternetCloseHandle(request);
+      return TransferConnectionLost;
+    } else if (status == 206) {
+      outcome = TransferBadAnswer;  // a part nobody asked for
+    } else if (status != 200) {
+      ReportUnavailable(t.url);
+      outcome = TransferStatus;
+    } else if (!hasLength || announced <= 0) {
+      outcome = TransferBadAnswer;
+    } else {
+      // The whole file, a new version or the first one: start from zero.
+      offset = 0;
+      stored = 0;
+      length = announced;
+      file = CreateFileA(t.path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+      if (file == INVALID_HANDLE_VALUE) {
+        outcome = TransferLocalWrite;
+      } else {
+        WriteRecord(t, request, length);
+      }
+    }
+  }
+  if (outcome == TransferDone) outcome = StoreBody(t, request, file, offset, length, stored);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  InternetCloseHandle(request);
+  return outcome;
+}
+
+}  // namespace
+
+bool PauseBeforeRetry(int retry) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < RetryPauseMs(retry)) {
+    if (InstallState.CancelRequested) return false;
+    Sleep(50);
+  }
+  return !InstallState.CancelRequested;
+}
+
+bool DownloadFile(const char* discFolder, const char* fileName, bool progress) {
+  char text[TextSize];
+  BuildDisplayText(text, sizeof text, discFolder, fileName);
+  ShowProgressItem(IDC_FILE_LINE, text);
+
+  // A name from the server's file list must stay inside its disc folder.
+  if (!IsSafeSourceName(fileName)) {
+    RecordDownloadFailure(discFolder, fileName, TransferBadAnswer, 0);
+    return true;
+  }
+
+  FileTransfer t = {};
+  t.discFolder = discFolder;
+  t.fileName = fileName;
+  t.progress = progress;
+  t.filtered = IsFilteredName(fileName);
+  BuildRemoteUrl(t.url, sizeof t.url, discFolder, fileName);
+  BuildLocalPath(t.path, sizeof t.path, discFolder, fileName);
+  if (strlen(t.path) + strlen(DownloadRecordSuffix) < sizeof t.recordPath) {
+    TextCopy(t.recordPath, t.path);
+    TextAppend(t.recordPath, DownloadRecordSuffix);
+  }
+  t.recordKnown = ReadRecord(t);
+  MakeParentFolders(discFolder, fileName);
+
+  TransferOutcome outcome = TransferLocalWrite;
+  t.buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, TransferBufferSize));
+  if (t.buffer != nullptr) {
+    bool restarted = false;
+    for (int retry = 0;;) {
+      bool wholeBefore = t.wholeOnly;
+      outcome = Attempt(t);
+      if (outcome == TransferDone) break;
+      if (outcome == TransferCancelled || InstallState.CancelRequested) {
+        outcome = TransferCancelled;
+        break;
+      }
+      // A range answer that could not be used is asked again at once,
+      // for the whole file, once.
+      if (t.wholeOnly && !wholeBefore && !restarted) {
+        restarted = true;
+        continue;
+      }
+      if (!IsWorthRetrying(outcome, t.status) || retry == TransferRetries) break;
+      ++retry;
+      if (!PauseBeforeRetry(retry)) {
+        outcome = TransferCancelled;
+        break;
+      }
+    }
+    HeapFree(GetProcessHeap(), 0, t.buffer);
+  }
+
+  ShowProgressItem(IDC_ACTIVITY_MARK, "");
+  if (outcome != TransferDone) RecordDownloadFailure(discFolder, fileName, outcome, t.status);
+  return outcome != TransferDone;
+}
