@@ -8,4 +8,8 @@ zelta_driver_tests(fault_matrix_tests
 )
 
 zelta_site_test(e2e.server-faults prefix-net fault_matrix_tests ServerFault.*)
+# Servers that take connections and never answer.
+zelta_site_test(e2e.silent-https prefix-net fault_matrix_tests SilentServer.SilentHttps_* NET --silent-https)
+zelta_site_test(e2e.silent-server prefix-net fault_matrix_tests SilentServer.SilentBoth_*
+  NET --silent-https --silent-http)
 zelta_site_test(e2e.bad-distributions prefix-net fault_matrix_tests BadDistribution.*)

@@ -204,7 +204,10 @@ TEST_F(EndToEnd, CancelDuringTheDownload) {
   EXPECT_EQ(InstalledContent("ZeltaWin32\\Bin\\zelta.exe"), "<missing>");  // never installed
   std::string downloaded;
   EXPECT_TRUE(ReadLocalFile(std::string(Root) + "\\ZeltaWin32\\Install\\Disc_01\\Systems\\bin\\zelta.exe", &downloaded));
-  EXPECT_EQ(downloaded.size(), 1300000u);  // the file in transfer was finished
+  // The cancel did not wait for the file in transfer: it stays as far as
+  // it came, for a later run to go on from.
+  EXPECT_GT(downloaded.size(), 0u);
+  EXPECT_LE(downloaded.size(), 1300000u);
   EXPECT_EQ(MachineValue("Software\\ZeltaSoft\\ZeltaCAD", "Installed Path"), "<no key>");
 }
 

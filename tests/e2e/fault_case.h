@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ struct RunOutcome {
   bool exitButton = false;             // "Kilépés" shown and enabled
   int exitCode = -1;                   // -1: still running after the bound
   DWORD milliseconds = 0;              // from "Telepítés" to the process end
+  DWORD toEnding = 0;                  // from "Telepítés" to the ending shown
   std::vector<std::string> outside;    // changes outside the allowed places
   DriveSnapshot after;                 // the whole C: drive at the end
   std::vector<std::string> added;      // keys of `after` that were not there before
@@ -72,7 +74,10 @@ class FaultCase : public ::testing::Test {
   // the run to its ending. The i-th message box is answered with answers[i]
   // (IDCANCEL for any further one). `root` is the installation root the run
   // may write to.
-  RunOutcome Run(const std::vector<int>& answers = {}, const std::string& root = SampleRoot);
+  // `during`, when given, is called with the progress dialog and the time
+  // since "Telepítés" while the run is followed (to press its button).
+  RunOutcome Run(const std::vector<int>& answers = {}, const std::string& root = SampleRoot,
+                 const std::function<void(HWND progress, DWORD sinceStart)>& during = nullptr);
 
   // The endings, with everything they imply: nothing written beside the
   // root and the Fonts folder (and, after a success, the desktop link and

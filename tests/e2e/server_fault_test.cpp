@@ -1,8 +1,11 @@
 // The real installer against a vendor server that answers badly: error
 // statuses, missing or false lengths, bodies cut short, a probe answered
-// with a web page, a redirect to plain HTTP, a slow drip. Each run must
-// reach the ending the installer defines for it, show exactly the expected
-// messages and write nothing beside its root.
+// with a web page, a redirect to plain HTTP, a slow drip, dropped and
+// stalled transfers, ranges ignored, files changed between attempts, and
+// servers that take the connection and never answer. Each run must reach
+// the ending the installer defines for it, show exactly the expected
+// messages (and, when the download failed, the reason) and write nothing
+// beside its root.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "tests/e2e/fault_case.h"
+#include "tests/e2e/installer_session.h"
 #include "tests/win/test_site.h"
 
 namespace {
@@ -43,6 +47,12 @@ const char WrongDisc2[] =
     "A(z) C:\\V92EDemo\\ZeltaWin32\\Install\\ meghajtóban NEM a -' ZeltaCAD 9.21 Demó – 2. lemez '- jelű flopyt "
     "van, vagy más hiba! Folytatja?";
 
+// The reason the ending shows when a file of the download failed.
+std::string Reason(const std::string& file, const std::string& what) {
+  return "\n\nA(z) ' " + file + " ' fájl letöltése sikertelen:\n" + what;
+}
+const char BigFileAsListed[] = "Disc_01/Systems\\bin\\zelta.exe";
+
 class ServerFault : public FaultCase {};
 
 // A distribution file of disc 1 that the server refuses or announces
@@ -50,13 +60,26 @@ class ServerFault : public FaultCase {};
 // no message is shown, nothing is installed, and the plain host is never
 // asked for it instead.
 TEST_F(ServerFault, UnusableAnswerForADiscFileCancelsTheRun) {
-  for (const char* fault : {"status 404", "status 403", "status 500", "zero-length", "no-length", "chunked"}) {
-    SCOPED_TRACE(fault);
-    Fault(WebSite, BigFile, fault);
+  struct Case {
+    const char* fault;
+    size_t requests;  // a server error is tried three times more
+    const char* reason;
+  } cases[] = {
+      {"status 404", 1, "a fájl nem található a kiszolgálón (HTTP 404)!"},
+      {"status 403", 1, "a kiszolgáló nem engedélyezi a letöltést (HTTP 403)!"},
+      {"status 500", 4, "a kiszolgáló hibát jelzett (HTTP 500)!"},
+      {"zero-length", 1, "a kiszolgáló válasza nem használható!"},
+      {"no-length", 1, "a kiszolgáló válasza nem használható!"},
+      {"chunked", 1, "a kiszolgáló válasza nem használható!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    Fault(WebSite, BigFile, c.fault);
     RunOutcome run = Run();
     ExpectCancelled(run);
     EXPECT_TRUE(run.messages.empty());
-    EXPECT_TRUE(run.Requested(WebGet(BigFile)));
+    EXPECT_EQ(run.messageArea, Reason(BigFileAsListed, c.reason));
+    EXPECT_EQ(RequestsFor(run.requests, WebGet(BigFile)).size(), c.requests);
     EXPECT_FALSE(run.Requested(PlainGet(BigFile)));
     EXPECT_FALSE(run.Requested("ex_zelta32.dll"));  // the download stopped at the refused file
     // The file before it is complete; the refused one was not even created.
@@ -67,27 +90,80 @@ TEST_F(ServerFault, UnusableAnswerForADiscFileCancelsTheRun) {
   }
 }
 
-// A body shorter than its Content-Length (the server stops, or the
-// connection is dropped): the transfer counts as broken, not complete.
-TEST_F(ServerFault, BodyShorterThanAnnouncedCancelsTheRun) {
-  for (const char* fault : {"short 1000", "drop 600000"}) {
+// A body that keeps ending before its announced length: every try goes on
+// from the bytes stored, and after the last one the run ends as cancelled
+// with the reason; what arrived stays in the download area only.
+TEST_F(ServerFault, BodyThatKeepsBreakingOffCancelsTheRun) {
+  Fault(WebSite, BigFile, "short 1000");
+  RunOutcome run = Run();
+  ExpectCancelled(run);
+  EXPECT_TRUE(run.messages.empty());
+  EXPECT_EQ(run.messageArea, Reason(BigFileAsListed, "a kapcsolat megszakadt!"));
+  EXPECT_FALSE(run.Requested("ex_zelta32.dll"));
+  std::vector<LoggedRequest> tries = RequestsFor(run.requests, WebGet(BigFile));
+  ASSERT_EQ(tries.size(), 4u);
+  EXPECT_EQ(tries[3].status, 206);
+  std::string partial = Downloaded("Disc_01\\Systems\\bin\\zelta.exe");
+  EXPECT_EQ(partial.size(), 4000u);
+  EXPECT_TRUE(Expected("ZeltaWin32\\Bin\\zelta.exe").compare(0, partial.size(), partial) == 0);
+  EXPECT_EQ(Installed("ZeltaWin32\\Bin\\zelta.exe"), "<missing>");
+}
+
+// Every large file of the distribution drops twice: the installation is
+// byte-exact and the server sent at most a tenth more than the files hold.
+TEST_F(ServerFault, DroppedTransfersResumeByteExact) {
+  const char* large[] = {"VarnelDemo/Disc_01/Systems/ZeltaWin32.exe", BigFile,
+                         "VarnelDemo/Disc_01/Systems/bin/ex_zelta32.dll", "VarnelDemo/Disc_02/Drawings/minta1.zdw"};
+  long long sizes = 0;
+  for (const char* file : large) {
+    size_t size = SiteFile(file).size();
+    ASSERT_GT(size, 10000u) << file;
+    sizes += static_cast<long long>(size);
+    std::string cut = std::to_string(size * 2 / 5);
+    Fault(WebSite, file, "drop " + cut + "\ndrop " + cut + "\nnone");
+  }
+  RunOutcome run = Run();
+  ExpectSuccess(run);
+  EXPECT_TRUE(run.messages.empty());
+  ExpectWholeSampleInstalled();
+  long long sent = 0;
+  for (const char* file : large) {
+    std::vector<LoggedRequest> tries = RequestsFor(run.requests, WebGet(file));
+    EXPECT_EQ(tries.size(), 3u) << file;
+    sent += BytesSentFor(run.requests, WebGet(file));
+  }
+  EXPECT_LE(sent, sizes + sizes / 10);
+}
+
+// A server error once (on a file list) and a body that stops arriving (on
+// a large file, which then waits out the 30 seconds) are tried again, and
+// the installation completes.
+TEST_F(ServerFault, ServerErrorOnceAndStalledBodyAreTriedAgain) {
+  Fault(WebSite, FileList1, "status 503\nnone");
+  Fault(WebSite, BigFile, "stall-after 300000\nnone");
+  RunOutcome run = Run();
+  ExpectSuccess(run);
+  EXPECT_TRUE(run.messages.empty());
+  ExpectWholeSampleInstalled();
+  EXPECT_EQ(RequestsFor(run.requests, WebGet(FileList1)).size(), 2u);
+  std::vector<LoggedRequest> tries = RequestsFor(run.requests, WebGet(BigFile));
+  ASSERT_EQ(tries.size(), 2u);
+  EXPECT_EQ(tries[1].status, 206);
+  EXPECT_GE(run.toEnding, 30000u);  // the stall was waited out, not cut short
+}
+
+// The retry's range ignored, or the file changed between two attempts: the
+// file is fetched whole again, never stitched from two versions.
+TEST_F(ServerFault, RangeIgnoredOrFileChangedRestartsFromZero) {
+  for (const char* fault : {"drop 500000\nignore-range", "old-drop 500000\nnone"}) {
     SCOPED_TRACE(fault);
     Fault(WebSite, BigFile, fault);
     RunOutcome run = Run();
-    ExpectCancelled(run);
-    EXPECT_TRUE(run.messages.empty());
-    EXPECT_FALSE(run.Requested("ex_zelta32.dll"));
-    // What arrived stays in the download area only, as the first bytes of
-    // the file.
-    std::string partial = Downloaded("Disc_01\\Systems\\bin\\zelta.exe");
-    ASSERT_NE(partial, "<missing>");
-    EXPECT_GT(partial.size(), 0u);
-    EXPECT_LT(partial.size(), BigFileSize);
-    EXPECT_TRUE(Expected("ZeltaWin32\\Bin\\zelta.exe").compare(0, partial.size(), partial) == 0);
-    if (std::string(fault) == "short 1000") {
-      EXPECT_EQ(partial.size(), 1000u);
-    }
-    EXPECT_EQ(Installed("ZeltaWin32\\Bin\\zelta.exe"), "<missing>");
+    ExpectSuccess(run);
+    EXPECT_TRUE(Installed("ZeltaWin32\\Bin\\zelta.exe") == Expected("ZeltaWin32\\Bin\\zelta.exe"));
+    std::vector<LoggedRequest> tries = RequestsFor(run.requests, WebGet(BigFile));
+    ASSERT_EQ(tries.size(), 2u);
+    EXPECT_EQ(tries[1].status, 200);
     RestoreSite();
   }
 }
@@ -218,6 +294,46 @@ TEST_F(ServerFault, ProbeRedirectedToPlainHttpMeansThePlainAttempt) {
   EXPECT_TRUE(run.Requested(WebGet(Probe)));
   EXPECT_TRUE(run.Requested(PlainGet(Catalogue)));
   EXPECT_FALSE(run.Requested(WebRequest + std::string("VarnelDemo/")));
+}
+
+// Servers that take the connection and never answer (not even the TLS
+// handshake): vendor-net.sh --silent-https, and --silent-http as well.
+class SilentServer : public FaultCase {};
+
+// The secure host is silent: after 30 seconds its probe has failed and the
+// plain host serves the whole installation.
+TEST_F(SilentServer, SilentHttps_PlainHostTakesOver) {
+  RunOutcome run = Run();
+  ExpectSuccess(run);
+  ExpectWholeSampleInstalled();
+  EXPECT_TRUE(run.Requested(PlainGet(Catalogue)));
+  EXPECT_GE(run.toEnding, 30000u);
+}
+
+// Both hosts are silent: the no-connection ending, after the two probes
+// have waited their 30 seconds each, well within 75.
+TEST_F(SilentServer, SilentBoth_NoConnectionEndingWithin75Seconds) {
+  RunOutcome run = Run();
+  ExpectNoConnection(run);
+  EXPECT_GE(run.toEnding, 60000u);
+  EXPECT_LT(run.toEnding, 75000u);
+}
+
+// Both hosts are silent and the user cancels: the cancelled ending within
+// 5 seconds of the press, not the no-connection one.
+TEST_F(SilentServer, SilentBoth_CancelEndsWithinFiveSeconds) {
+  DWORD pressedAt = 0;
+  RunOutcome run = Run({}, SampleRoot, [&](HWND progress, DWORD sinceStart) {
+    if (pressedAt == 0 && sinceStart > 3000) {
+      InstallerSession::Click(progress, IDCANCEL);
+      pressedAt = sinceStart;
+    }
+  });
+  ASSERT_NE(pressedAt, 0u);
+  ExpectCancelled(run);
+  EXPECT_NE(run.messageArea, NoConnectionText);
+  EXPECT_LT(run.toEnding - pressedAt, 5000u);
+  EXPECT_FALSE(PathExists(SampleRoot));
 }
 
 }  // namespace

@@ -85,6 +85,46 @@ void RemoveTree(const std::string& path) {
   RemoveDirectoryA(path.c_str());
 }
 
+std::string ServerAccessLog() {
+  const char* state = getenv("ZELTA_VENDOR_STATE");
+  std::string log;
+  if (state == nullptr || state[0] != '/') {
+    ADD_FAILURE() << "ZELTA_VENDOR_STATE is not set: run under tools/vendor/vendor-net.sh";
+    return log;
+  }
+  ReadLocalFile("Z:" + ToWindows(state) + "\\nginx-access.log", &log);
+  return log;
+}
+
+// A line reads: ADDRESS [TIME] "REQUEST" STATUS BYTES "URI" ...
+std::vector<LoggedRequest> RequestsFor(const std::string& log, const std::string& part) {
+  std::vector<LoggedRequest> found;
+  size_t start = 0;
+  while (start < log.size()) {
+    size_t end = log.find('\n', start);
+    if (end == std::string::npos) end = log.size();
+    std::string line = log.substr(start, end - start);
+    start = end + 1;
+    size_t open = line.find('"');
+    size_t close = open == std::string::npos ? std::string::npos : line.find('"', open + 1);
+    if (close == std::string::npos) continue;
+    LoggedRequest request;
+    request.request = line.substr(open + 1, close - open - 1);
+    if (request.request.find(part) == std::string::npos) continue;
+    request.status = 0;
+    request.bytes = 0;
+    if (sscanf(line.c_str() + close + 1, " %d %lld", &request.status, &request.bytes) != 2) continue;
+    found.push_back(request);
+  }
+  return found;
+}
+
+long long BytesSentFor(const std::string& log, const std::string& part) {
+  long long total = 0;
+  for (const LoggedRequest& request : RequestsFor(log, part)) total += request.bytes;
+  return total;
+}
+
 void ClearSite() {
   RemoveTree(SitePath() + "\\web");
   RemoveTree(SitePath() + "\\download");

@@ -25,6 +25,22 @@ void WriteProbe(SiteHost host);
 // host's update folder, e.g. "status 404", "short 10", "no-length".
 void SetFault(SiteHost host, const std::string& relative, const std::string& fault);
 
+// One request in the test server's access log.
+struct LoggedRequest {
+  std::string request;  // "GET /path HTTP/1.1"
+  int status;
+  long long bytes;      // body bytes sent
+};
+
+// The test server's access log as it stands (ZELTA_VENDOR_STATE).
+std::string ServerAccessLog();
+
+// The requests of an access-log text whose request line contains `part`.
+std::vector<LoggedRequest> RequestsFor(const std::string& log, const std::string& part);
+
+// Body bytes sent for those requests, together.
+long long BytesSentFor(const std::string& log, const std::string& part);
+
 // Empties the whole site: files of both hosts and all faults.
 void ClearSite();
 

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
@@ -16,8 +19,10 @@
 #include "tests/win/test_site.h"
 #include "web/distribution_download.h"
 #include "web/internet_session.h"
+#include "web/network_watch.h"
 #include "web/remote_file.h"
 #include "web/status_log.h"
+#include "web/transfer_outcome.h"
 #include "web/vendor_connection.h"
 #include "web/vendor_paths.h"
 
@@ -401,29 +406,186 @@ TEST_F(DownloadTest, SecondRunReplacesExistingFiles) {
   EXPECT_EQ(LocalContent("Disc_02\\Fajls_2.ini"), newList);
 }
 
-TEST_F(DownloadTest, CancelLetsTheFileInTransferFinish) {
+// A cancel does not wait for the file in transfer: what arrived stays, with
+// its record, for a later run to go on from.
+TEST_F(DownloadTest, CancelStopsTheFileInTransfer) {
   Prepare();
   RecordingDialog dialog;
   dialog.onText = [](const RecordedText& t) {
-    if (t.item == IDC_ACTIVITY_MARK && t.text == "|") InstallState.CancelRequested = 1;  // mid big.bin
+    if (t.item == IDC_ACTIVITY_MARK && t.text == "|") InstallState.CancelRequested = 1;  // after two chunks
   };
   EXPECT_TRUE(DownloadDistribution());
   EXPECT_FALSE(DownloadReachedNormalEnd());
-  EXPECT_EQ(LocalContent("Disc_01\\big.bin"), dist.big);  // finished after the cancel
-  EXPECT_FALSE(PathExists(Local("Disc_01\\help.txt")));   // the next file never started
+  EXPECT_EQ(LocalContent("Disc_01\\big.bin"), dist.big.substr(0, 2 * 512000));
+  EXPECT_TRUE(PathExists(Local("Disc_01\\big.bin.dlinfo")));
+  EXPECT_FALSE(PathExists(Local("Disc_01\\help.txt")));  // the next file never started
   EXPECT_FALSE(PathExists(Local("Disc_01\\Fajls_1.ini")));
   EXPECT_FALSE(PathExists(Local("Disc_02")));
+  EXPECT_FALSE(DownloadFailure.Failed);  // a cancel is no failure to report
 }
 
 TEST_F(DownloadTest, FailedFileStopsTheDownloadAsAFailure) {
   Prepare();
-  for (const char* fault : {"status 404", "zero-length", "no-length", "short 1000", "drop 600000"}) {
+  // (A dropped connection is no failure any more: the retries go on from
+  // where it stopped; see DroppedTransfersResumeWhereTheyStopped.)
+  for (const char* fault : {"status 404", "zero-length", "no-length", "short 1000"}) {
     SetFault(WebSite, "VarnelDemo/Disc_01/big.bin", fault);
+    ClearDownloadFailure();
     EXPECT_TRUE(DownloadDistribution()) << fault;
     EXPECT_FALSE(DownloadReachedNormalEnd()) << fault;
     EXPECT_FALSE(PathExists(Local("Disc_01\\help.txt"))) << fault;
     EXPECT_FALSE(PathExists(Local("Disc_01\\Fajls_1.ini"))) << fault;
+    EXPECT_TRUE(DownloadFailure.Failed) << fault;
+    EXPECT_STREQ(DownloadFailure.File, "Disc_01/big.bin") << fault;
   }
+}
+
+// Every large file drops twice: the retries ask for the rest of the same
+// version, the stored files are byte-exact (a filtered one cut at an odd
+// byte too), and the bar counts every byte once and never goes back.
+TEST_F(DownloadTest, DroppedTransfersResumeWhereTheyStopped) {
+  Prepare();
+  size_t from = ServerAccessLog().size();
+  SetFault(WebSite, "VarnelDemo/Disc_01/big.bin", "drop 300000\ndrop 300000\nnone");
+  SetFault(WebSite, "VarnelDemo/Disc_02/zelta.dl_", "drop 1001\nnone");
+  RecordingDialog dialog;
+  EXPECT_TRUE(DownloadDistribution());
+  EXPECT_TRUE(DownloadReachedNormalEnd());
+  EXPECT_EQ(LocalContent("Disc_01\\big.bin"), dist.big);
+  EXPECT_EQ(LocalContent("Disc_02\\zelta.dl_"), dist.library);
+  EXPECT_FALSE(DownloadFailure.Failed);
+
+  std::string log = ServerAccessLog().substr(from);
+  std::vector<LoggedRequest> big = RequestsFor(log, "/big.bin ");
+  ASSERT_EQ(big.size(), 3u);
+  EXPECT_EQ(big[0].status, 200);
+  EXPECT_EQ(big[1].status, 206);
+  EXPECT_EQ(big[2].status, 206);
+  EXPECT_EQ(BytesSentFor(log, "/big.bin "), static_cast<long long>(dist.big.size()));
+  std::vector<LoggedRequest> library = RequestsFor(log, "/zelta.dl_ ");
+  ASSERT_EQ(library.size(), 2u);
+  EXPECT_EQ(library[1].status, 206);
+  EXPECT_LE(BytesSentFor(log, "/zelta.dl_ "), static_cast<long long>(2 * dist.library.size() + 2));
+
+  EXPECT_EQ(InstallState.ProgressDone, dist.ChosenBytes());
+  double last = -1.0;
+  for (const std::string& percent : dialog.TextsOf(IDC_PERCENT)) {
+    EXPECT_GE(atof(percent.c_str()), last) << percent;
+    last = atof(percent.c_str());
+  }
+  EXPECT_EQ(dialog.CurrentText(IDC_PERCENT), " 50.0%");
+}
+
+// A server that ignores the range, or whose file changed meanwhile, gets
+// the file asked for whole: never a file stitched from two versions.
+TEST_F(DownloadTest, AnswersThatCannotContinueTheStoredBytesRestartTheFile) {
+  Prepare();
+  for (const char* fault : {"drop 300000\nignore-range", "old-drop 300000\nnone"}) {
+    RemoveTree(LocalRoot);
+    ASSERT_FALSE(CreateDownloadFolders());
+    InstallState.ProgressDone = 0;
+    size_t from = ServerAccessLog().size();
+    SetFault(WebSite, "VarnelDemo/Disc_01/big.bin", fault);
+    RecordingDialog dialog;
+    EXPECT_TRUE(DownloadDistribution()) << fault;
+    EXPECT_TRUE(DownloadReachedNormalEnd()) << fault;
+    EXPECT_TRUE(LocalContent("Disc_01\\big.bin") == dist.big) << fault;
+    std::vector<LoggedRequest> big = RequestsFor(ServerAccessLog().substr(from), "/big.bin ");
+    ASSERT_EQ(big.size(), 2u) << fault;
+    EXPECT_EQ(big[1].status, 200) << fault;
+    EXPECT_EQ(big[1].bytes, static_cast<long long>(dist.big.size())) << fault;
+    EXPECT_EQ(InstallState.ProgressDone, dist.ChosenBytes()) << fault;  // the restart counted nothing twice
+  }
+}
+
+// Answers worth another try are tried again (a 503 once); permanent ones
+// (404) and a body that keeps breaking off are given up, the latter after
+// three more tries.
+TEST_F(DownloadTest, OnlyAnswersWorthItAreTriedAgain) {
+  Prepare();
+  struct Case {
+    const char* fault;
+    bool fails;
+    size_t requests;
+    TransferOutcome outcome;
+    int status;
+  } cases[] = {
+      {"status 503\nnone", false, 2, TransferDone, 0},
+      {"status 404", true, 1, TransferStatus, 404},
+      {"short 1000", true, 4, TransferConnectionLost, 206},
+  };
+  for (const Case& c : cases) {
+    RemoveTree(LocalRoot);
+    ASSERT_FALSE(CreateDownloadFolders());
+    ClearDownloadFailure();
+    size_t from = ServerAccessLog().size();
+    SetFault(WebSite, "VarnelDemo/Disc_01/big.bin", c.fault);
+    EXPECT_EQ(DownloadDistribution() && !DownloadReachedNormalEnd(), c.fails) << c.fault;
+    EXPECT_EQ(RequestsFor(ServerAccessLog().substr(from), "/big.bin ").size(), c.requests) << c.fault;
+    EXPECT_EQ(DownloadFailure.Failed, c.fails) << c.fault;
+    if (c.fails) {
+      EXPECT_EQ(DownloadFailure.Outcome, c.outcome) << c.fault;
+      EXPECT_EQ(DownloadFailure.Status, c.status) << c.fault;
+    }
+  }
+  // Each short answer brought 1000 more bytes of the same file.
+  EXPECT_EQ(LocalContent("Disc_01\\big.bin"), dist.big.substr(0, 4000));
+}
+
+// A file stored whole by an earlier run is asked for only if it changed:
+// the server's 304 keeps it, and the bar still counts it.
+TEST_F(DownloadTest, CompleteFileOfAnEarlierRunIsKeptWhenUnchanged) {
+  Prepare();
+  EXPECT_TRUE(DownloadDistribution());
+  ASSERT_EQ(LocalContent("Disc_01\\big.bin"), dist.big);
+  InstallState.ProgressDone = 0;
+  size_t from = ServerAccessLog().size();
+  RecordingDialog dialog;
+  EXPECT_TRUE(DownloadDistribution());
+  EXPECT_TRUE(DownloadReachedNormalEnd());
+  std::string log = ServerAccessLog().substr(from);
+  std::vector<LoggedRequest> big = RequestsFor(log, "/big.bin ");
+  ASSERT_EQ(big.size(), 1u);
+  EXPECT_EQ(big[0].status, 304);
+  EXPECT_EQ(BytesSentFor(log, "/big.bin "), 0);
+  EXPECT_EQ(LocalContent("Disc_01\\big.bin"), dist.big);
+  EXPECT_EQ(LocalContent("Disc_02\\zelta.dl_"), dist.library);
+  EXPECT_EQ(InstallState.ProgressDone, dist.ChosenBytes());
+}
+
+// What wakes a WinINet call that waits for a server that never answers
+// (the request's headers, or the rest of a body): the watch, called here
+// as the progress dialog's timer calls it. A cancel ends the call within
+// seconds, and the run reports no failure.
+TEST_F(DownloadTest, CancelWakesACallWaitingForASilentServer) {
+  Prepare();
+  for (const char* fault : {"stall", "stall-after 1000"}) {
+    RemoveTree(LocalRoot);
+    ASSERT_FALSE(CreateDownloadFolders());
+    ClearDownloadFailure();
+    InstallState.CancelRequested = 0;
+    SetFault(WebSite, "VarnelDemo/Disc_01/big.bin", fault);
+    std::atomic<bool> done{false};
+    std::atomic<DWORD> cancelledAt{0};
+    std::thread user([&] {
+      for (int i = 0; i < 15 && !done; ++i) Sleep(100);  // the call is waiting by now
+      cancelledAt = GetTickCount();
+      InstallState.CancelRequested = 1;
+      for (int i = 0; i < 300 && !done; ++i) {
+        WatchNetworkWait();
+        Sleep(100);
+      }
+    });
+    bool failed = DownloadDistribution();
+    DWORD returnedAt = GetTickCount();
+    done = true;
+    user.join();
+    EXPECT_TRUE(failed) << fault;
+    EXPECT_LT(returnedAt - cancelledAt, 5000u) << fault;
+    EXPECT_FALSE(DownloadFailure.Failed) << fault;
+    EXPECT_FALSE(PathExists(Local("Disc_01\\help.txt"))) << fault;
+  }
+  InstallState.CancelRequested = 0;
 }
 
 TEST_F(DownloadTest, SourceNamesLeavingTheDiscFolderAreRefused) {
