@@ -5,7 +5,8 @@
 # loopback and a throw-away test CA is trusted.
 #
 #   vendor-net.sh --site SITE --state DIR [--web-host H1] [--download-host H2]
-#                 [--no-https] [--no-http] [--fault-server PATH] -- COMMAND [ARGS...]
+#                 [--no-https | --silent-https] [--no-http | --silent-http]
+#                 [--fault-server PATH] -- COMMAND [ARGS...]
 #
 #   SITE           what the hosts serve: SITE/web (H1), SITE/download (H2), and
 #                  the faults SITE/faults/web/<path>, SITE/faults/download/<path>,
@@ -16,6 +17,9 @@
 #   H1, H2         default www.zeltasoft.example and download.zeltasoft.example
 #   --no-https     leave 443 closed (connections are refused)
 #   --no-http      leave 80 closed
+#   --silent-https 443 accepts connections and never answers, not even the
+#                  TLS handshake (the fault server holds them, up to 150 s)
+#   --silent-http  the same for 80
 #   --fault-server the fault-server program (default $ZELTA_FAULT_SERVER, else
 #                  the native build's, build/native/fault-server)
 #
@@ -43,7 +47,7 @@ die() {
 }
 
 site="" state="" web_host=www.zeltasoft.example download_host=download.zeltasoft.example
-https=1 http=1 fault_server=${ZELTA_FAULT_SERVER:-}
+https=1 http=1 silent_https=0 silent_http=0 fault_server=${ZELTA_FAULT_SERVER:-}
 while [ $# -gt 0 ]; do
   case $1 in
     --site) site=${2:?--site needs a folder}; shift 2 ;;
@@ -53,6 +57,8 @@ while [ $# -gt 0 ]; do
     --fault-server) fault_server=${2:?--fault-server needs a program}; shift 2 ;;
     --no-https) https=0; shift ;;
     --no-http) http=0; shift ;;
+    --silent-https) silent_https=1; shift ;;
+    --silent-http) silent_http=1; shift ;;
     --) shift; break ;;
     -h|--help) usage 0 ;;
     *) die "unknown argument $1 (see --help)" ;;
@@ -61,6 +67,11 @@ done
 [ $# -gt 0 ] || die "no command given after --"
 [ -n "$site" ] || die "--site is required"
 [ -n "$state" ] || die "--state is required"
+[ $https = 1 ] || [ $silent_https = 0 ] || die "--no-https and --silent-https exclude each other"
+[ $http = 1 ] || [ $silent_http = 0 ] || die "--no-http and --silent-http exclude each other"
+# A silent port is the fault server's, not nginx's.
+[ $silent_https = 0 ] || https=0
+[ $silent_http = 0 ] || http=0
 for name in "$web_host" "$download_host"; do
   [[ $name =~ ^[A-Za-z0-9]([A-Za-z0-9.-]*[A-Za-z0-9])?$ ]] || die "not a host name: $name"
 done
@@ -80,8 +91,8 @@ if [ "${ZELTA_VENDOR_NET_INSIDE:-}" != 1 ]; then
 
   args=(--site "$site" --state "$state" --web-host "$web_host" --download-host "$download_host"
         --fault-server "$fault_server")
-  [ $https = 1 ] || args+=(--no-https)
-  [ $http = 1 ] || args+=(--no-http)
+  if [ $silent_https = 1 ]; then args+=(--silent-https); elif [ $https = 0 ]; then args+=(--no-https); fi
+  if [ $silent_http = 1 ]; then args+=(--silent-http); elif [ $http = 0 ]; then args+=(--no-http); fi
   # A PID namespace as well: when this script (its first process) ends, the
   # kernel ends everything started in it, even after a SIGKILL.
   export ZELTA_VENDOR_NET_INSIDE=1
@@ -257,7 +268,8 @@ proxy_request_buffering off;
 proxy_redirect off;
 proxy_intercept_errors off;
 proxy_connect_timeout 5s;
-proxy_read_timeout 60s;
+# Longer than any stall a test holds, so that nginx never answers 504 itself.
+proxy_read_timeout 180s;
 proxy_send_timeout 60s;
 EOF
 
@@ -294,10 +306,10 @@ http {
   server_tokens off;
   keepalive_timeout 30s;
   keepalive_requests 1000;
-  # Every good file answer is a whole 200: no 304s, no ranges.
-  etag off;
-  if_modified_since off;
-  max_ranges 0;
+  # A good server: validators, 304 for a matching If-None-Match or the
+  # exact If-Modified-Since, and ranges (guarded by If-Range).
+  etag on;
+  if_modified_since exact;
   autoindex off;
 
 EOF
@@ -311,7 +323,10 @@ if ! nginx -t -q -p "$state" -c "$state/nginx.conf" >>"$state/nginx-error.log" 2
   die "nginx does not accept $state/nginx.conf"
 fi
 
-"$fault_server" --port "$fault_port" --site "$site" --log "$state/fault-server.log" \
+silent=()
+[ $silent_https = 0 ] || silent+=(--silent-port 443)
+[ $silent_http = 0 ] || silent+=(--silent-port 80)
+"$fault_server" --port "$fault_port" --site "$site" --log "$state/fault-server.log" "${silent[@]}" \
   </dev/null >>"$state/fault-server.log" 2>&1 9>&- &
 fault_pid=$!
 nginx -p "$state" -c "$state/nginx.conf" </dev/null >>"$state/nginx-error.log" 2>&1 9>&- &
@@ -325,8 +340,8 @@ listening() {
   awk -v a="$hex" '$2 == a && $4 == "0A" { found = 1 } END { exit !found }' /proc/net/tcp
 }
 ports=("$fault_port")
-[ $https = 0 ] || ports+=(443)
-[ $http = 0 ] || ports+=(80)
+[ $https = 0 ] && [ $silent_https = 0 ] || ports+=(443)
+[ $http = 0 ] && [ $silent_http = 0 ] || ports+=(80)
 ready=0
 for _ in $(seq 1 200); do
   kill -0 "$nginx_pid" 2>/dev/null || break

@@ -45,6 +45,7 @@ if [ "${1:-}" = --inside ]; then
     shift
     start=$(date +%s%N)
     rc=0
+    rm -f "$tmp/b"  # curl makes no file for an answer without a body
     out=$(curl -sS --max-time 30 "$@" -D "$tmp/h" -o "$tmp/b" -w '%{http_code} %{size_download}' \
       "$url" 2>"$tmp/err") || rc=$?
     ms=$(( ($(date +%s%N) - start) / 1000000 ))
@@ -60,9 +61,9 @@ if [ "${1:-}" = --inside ]; then
   same_file() {  # FILE: "same" when the body equals FILE
     if cmp -s "$tmp/b" "$1"; then echo same; else echo different; fi
   }
-  fault() {  # FILE WORDS: a fault file as a Windows test would write it (CR LF)
+  fault() {  # FILE LINE...: a fault file as a Windows test would write it (CR LF)
     mkdir -p "$(dirname "$1")"
-    printf '%s\r\n' "$2" > "$1"
+    printf '%s\r\n' "${@:2}" > "$1"
   }
 
   echo "== hosts, names and trust"
@@ -227,6 +228,107 @@ if [ "${1:-}" = --inside ]; then
   get "$W/VarnelDemo/Disc_09/Gone.ini"
   check "a fault for a missing file answers 404" 404 "$code"
 
+  echo "== validators, conditional requests and ranges (nginx, then none)"
+  rm -f "$datf"
+  daturl=$W/VarnelDemo/Disc_02/Datas/ex_anyag.dat
+  tail -c +1001 "$dat" > "$tmp/tail"
+  body_is() {  # whole, tail (from byte 1000), empty or other
+    if cmp -s "$tmp/b" "$dat"; then echo whole
+    elif cmp -s "$tmp/b" "$tmp/tail"; then echo tail
+    elif [ ! -s "$tmp/b" ]; then echo empty
+    else echo other; fi
+  }
+  get "$daturl"
+  etag=$(header ETag)
+  lm=$(header Last-Modified)
+  [[ $etag =~ ^\"[0-9a-f]+-9c40\"$ ]] && tagged=yes || tagged=no
+  check "nginx: a strong tag, the file's time, ranges" \
+    "200 yes $(LC_ALL=C date -u -r "$dat" '+%a, %d %b %Y %H:%M:%S GMT') bytes" "$code $tagged $lm $(header Accept-Ranges)"
+  for who in nginx none; do
+    if [ $who = none ]; then
+      fault "$datf" none
+      get "$daturl"
+      check "none: nginx's validators" "200 $etag $lm bytes whole" \
+        "$code $(header ETag) $(header Last-Modified) $(header Accept-Ranges) $(body_is)"
+    fi
+    # NAME|HEADER|HEADER|code Content-Range body
+    while IFS='|' read -r name h1 h2 want; do
+      opts=()
+      [ -z "$h1" ] || opts+=(-H "$h1")
+      [ -z "$h2" ] || opts+=(-H "$h2")
+      get "$daturl" "${opts[@]}"
+      check "$who: $name" "$want" "$code $(header Content-Range) $(body_is)"
+    done <<EOF
+range, If-Range the tag|Range: bytes=1000-|If-Range: $etag|206 bytes 1000-39999/40000 tail
+range, If-Range the date|Range: bytes=1000-|If-Range: $lm|206 bytes 1000-39999/40000 tail
+range, If-Range another tag|Range: bytes=1000-|If-Range: "0-9c40"|200 - whole
+range past the end|Range: bytes=40000-||416 bytes */40000 other
+If-None-Match the tag|If-None-Match: $etag||304 - empty
+If-None-Match another tag|If-None-Match: "0-9c40"||200 - whole
+If-Modified-Since the date|If-Modified-Since: $lm||304 - empty
+EOF
+  done
+
+  echo "== one fault line per attempt"
+  log=$ZELTA_VENDOR_STATE/fault-server.log
+  fault "$datf" "drop 300" "none"
+  seen=""
+  for _ in 1 2 3; do
+    get "$daturl"
+    seen+="$code $size $rc $(body_is); "
+  done
+  check "drop 300, then none, then none again" "200 300 18 other; 200 40000 0 whole; 200 40000 0 whole; " "$seen"
+  grep -q "ex_anyag.dat fault=drop 300 attempt=1 " "$log" && grep -q "ex_anyag.dat fault=none attempt=3 " "$log" &&
+    logged=yes || logged=no
+  check "the log counts the attempts" yes "$logged"
+  fault "$datf" "drop 300" "none"
+  get "$daturl"
+  check "the same file written again starts over" "200 300 18" "$code $size $rc"
+
+  fault "$datf" "status 503" "" "none"
+  get "$daturl"
+  first=$code
+  get "$daturl"
+  check "status 503, a blank line (no attempt), then none" "503 200 whole" "$first $code $(body_is)"
+
+  fault "$datf" "stall"
+  get "$daturl" --max-time 3
+  check "stall: nothing, then the client's time-out (28)" "000 0 28" "$code $size $rc"
+  # The client gave up: nginx closes, and the held connection ends with it.
+  stalled="ex_anyag.dat fault=stall attempt=1 status=0 sent=0 end=peer-closed"
+  for _ in $(seq 1 50); do
+    grep -q "$stalled" "$log" && break
+    sleep 0.1
+  done
+  grep -q "$stalled" "$log" && ended=yes || ended=no
+  check "stall: ends when the client gives up" yes "$ended"
+
+  fault "$datf" "stall-after 1000"
+  get "$daturl" --max-time 3
+  head -c 1000 "$dat" > "$tmp/first1000"
+  check "stall-after 1000: its length, 1000 bytes, time-out" "200 40000 1000 28 same" \
+    "$code $(header Content-Length) $size $rc $(same_file "$tmp/first1000")"
+
+  fault "$datf" "ignore-range"
+  get "$daturl" -H "Range: bytes=1000-" -H "If-Range: $etag"
+  check "ignore-range: 200 and the whole file despite Range" "200 - $etag whole" \
+    "$code $(header Content-Range) $(header ETag) $(body_is)"
+
+  fault "$datf" "old-drop 500" "none"
+  get "$daturl"
+  old_etag=$(header ETag)
+  age=$(( $(LC_ALL=C date -d "$lm" +%s) - $(LC_ALL=C date -d "$(header Last-Modified)" +%s) ))
+  od -An -v -tu1 -w1 "$tmp/b" | awk '{ print $1 }' > "$tmp/got"
+  head -c 500 "$dat" | od -An -v -tu1 -w1 | awk '{ print 255 - $1 }' > "$tmp/inverted"
+  cmp -s "$tmp/got" "$tmp/inverted" && inverted=yes || inverted=no
+  [ "$old_etag" != "$etag" ] && [ "$old_etag" != - ] && own=yes || own=no
+  check "old-drop 500: 500 inverted bytes, its own tag, a day older, cut" "200 40000 500 18 yes yes 86400" \
+    "$code $(header Content-Length) $size $rc $inverted $own $age"
+  get "$daturl" -H "Range: bytes=500-" -H "If-Range: $old_etag"
+  check "then none: the old tag fails If-Range, the whole new file" "200 $etag whole" \
+    "$code $(header ETag) $(body_is)"
+  rm -f "$datf"
+
   echo "== the site changes while the server runs"
   mkdir -p "$WS/VarnelDemo/Disc_03"
   printf 'late\r\n' > "$WS/VarnelDemo/Disc_03/Fajls_3.ini"
@@ -356,6 +458,21 @@ out=$(timeout 60 "$net" --site "$site" --state "$state" --no-http -- bash -c '
   curl -sS --max-time 10 -o /dev/null http://download.zeltasoft.example/UpDate-V9.20/Update.ini 2>/dev/null; echo -n "$? "
   curl -sS --max-time 10 -o /dev/null -w "%{http_code}" https://www.zeltasoft.example/Download/UpDate-V9.20/Update.ini' 2>&1) || true
 check "--no-http: 80 refused (curl 7), 443 served" "7 200" "$out"
+
+# A silent 443: the TLS handshake never comes. One client gives up, one is
+# still waiting when the command ends; both connections close, promptly.
+start=$(date +%s)
+out=$(timeout 60 "$net" --site "$site" --state "$state" --silent-https -- bash -c '
+  curl -sS --max-time 2 -o /dev/null https://www.zeltasoft.example/ 2>/dev/null; echo -n "$? "
+  curl -sS --max-time 10 -o /dev/null -w "%{http_code}" http://download.zeltasoft.example/UpDate-V9.20/Update.ini
+  (exec -a "$0" curl -sS --max-time 50 -o /dev/null https://www.zeltasoft.example/ 2>/dev/null) &
+  sleep 0.5' "$marker" 2>/dev/null) || true
+check "--silent-https: 443 never answers (curl 28), 80 served" "28 200" "$out"
+check "--silent-https: done promptly" yes "$([ $(( $(date +%s) - start )) -lt 15 ] && echo yes || echo no)"
+check "--silent-https: nothing left running" 0 "$(server_processes)"
+check "--silent-https: both connections held, then closed, then a clean stop" "2 2 stopped" \
+  "$(grep -c 'silent 443 accepted' "$state/fault-server.log") $(grep -c 'silent 443 closed after [0-9]* ms' \
+    "$state/fault-server.log") $(tail -n 1 "$state/fault-server.log" | cut -d' ' -f3-)"
 
 out=$(timeout 60 "$net" --site "$site" --state "$state" -- \
   bash -c '(exec -a "$0" sleep 60) & echo started' "$marker" 2>&1) || true
