@@ -59,10 +59,14 @@ void SetFault(SiteHost host, const std::string& relative, const std::string& fau
     return;
   }
   MakeParents(path);
-  FILE* f = fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr) << path;
+  // Written aside and renamed into place: the server counts the requests
+  // of a fault file and must never read one half written.
+  std::string aside = path + ".new";
+  FILE* f = fopen(aside.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << aside;
   fputs((fault + "\n").c_str(), f);
   fclose(f);
+  ASSERT_TRUE(MoveFileExA(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) << path;
 }
 
 void RemoveTree(const std::string& path) {
