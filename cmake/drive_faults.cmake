@@ -10,7 +10,8 @@ function(zelta_drive_fault_test name filter)
     ${PROJECT_SOURCE_DIR}/tests/e2e/with_small_drive.sh ${ZELTA_WINE_DIR} ${ARGN} --)
 endfunction()
 
-# The sample's download area takes 542 pages of 4 KiB (2.2 MB), its
+# The sample's download area takes 557 pages of 4 KiB (2.2 MB: the files,
+# the lists, the catalogue and a one-page record beside each download), its
 # installed tree on the target drive 537 more. S: (768 KiB) fills up while
 # the download brings Bin\zelta.exe; T: (3080 KiB) holds the download and
 # fills up while the installation copies Bin\zelta.exe. The test checks

@@ -208,14 +208,15 @@ class DriveFaultTest : public ::testing::Test {
   }
 
   // Bytes a tmpfs needs for the whole download area: the files as stored
-  // there, the file lists and the catalogue.
+  // there, the file lists and the catalogue, and the small record kept
+  // beside each downloaded file (the catalogue's too) for resuming it.
   unsigned long long DownloadNeed() {
     std::vector<std::string> files;
     ListFiles(expect_ + "\\download", "", &files);
     unsigned long long need = 0;
-    for (const std::string& file : files) need += Pages(FileSize(expect_ + "\\download\\" + file));
+    for (const std::string& file : files) need += Pages(FileSize(expect_ + "\\download\\" + file)) + Pages(1);
     std::string disc = UpdateFolder(WebSite) + "\\VarnelDemo\\Disc_0";
-    need += Pages(FileSize(disc + "1\\Install.ini"));
+    need += Pages(FileSize(disc + "1\\Install.ini")) + Pages(1);
     need += Pages(FileSize(disc + "1\\Fajls_1.ini")) + Pages(FileSize(disc + "2\\Fajls_2.ini"));
     return need;
   }
