@@ -50,9 +50,26 @@ make_locale() {
   [ -f "$dir/locale/hu_HU.UTF-8/LC_CTYPE" ]
 }
 
+# The Windows programs are 32-bit, and so is the Wine that runs them: a
+# kernel that runs no 32-bit programs (ia32 emulation off) can run none of
+# them. Say so plainly instead of failing somewhere in wineboot.
+check_32bit() {
+  local out
+  if ! out=$(wine --version 2>&1); then
+    case $out in
+      *"Exec format error"*|*"cannot execute binary file"*)
+        echo "wine-harness: this machine's kernel runs no 32-bit programs (ia32 emulation is off;" \
+          "dmesg tells), so Wine and every Windows test cannot run here" >&2 ;;
+      *) echo "wine-harness: wine does not start: $out" >&2 ;;
+    esac
+    return 1
+  fi
+}
+
 make_prefix() {
   local p=$WINEPREFIX
   [ -f "$p/.harness-ready" ] && return 0
+  check_32bit
   rm -rf "$p"
   if [ "$p" != "$dir/prefix" ]; then
     # A copy of the build's prefix takes seconds instead of a new wineboot.
