@@ -23,4 +23,14 @@ bool JoinContainedPath(char* out, size_t size, const char* base, const char* rel
 // made only of dots and blanks, so that it cannot climb out of the root.
 bool IsHarmlessDirectoryValue(const char* value);
 
+// True for a name that Windows takes for a device in whatever folder it
+// stands: CON, PRN, AUX, NUL, COM1 ... COM9, LPT1 ... LPT9, in any case,
+// alone or with an extension ("nul.txt", "Com1 .log"). `length` bytes of
+// `name` are looked at: one name of a path.
+bool IsDeviceName(const char* name, size_t length);
+
+// True when any name of the path (separated by backslashes or slashes) is a
+// device name.
+bool HoldsDeviceName(const char* path);
+
 #endif

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -78,6 +79,47 @@ TEST(ContainedPath, DirectoryValues) {
   EXPECT_FALSE(IsHarmlessDirectoryValue("..\\Outside"));
   EXPECT_FALSE(IsHarmlessDirectoryValue("\\a\\. .\\b"));
   EXPECT_FALSE(IsHarmlessDirectoryValue("\\D:\\x"));
+}
+
+TEST(ContainedPath, DeviceNames) {
+  struct Case {
+    const char* name;
+    bool device;
+  };
+  const Case cases[] = {
+      {"CON", true},       {"con", true},        {"Prn", true},        {"aux", true},
+      {"NUL", true},       {"nul.txt", true},    {"Nul.tar.gz", true}, {"CON.", true},
+      {"con .txt", true},  {"AUX  ", true},      {"COM1", true},       {"com9.log", true},
+      {"LPT1", true},      {"lpt9", true},       {"Lpt5 .dat", true},  {"", false},
+      {"CONSOLE", false},  {"xcon", false},      {"con_txt", false},   {".con", false},
+      {"COM", false},      {"COM0", false},      {"COM10", false},     {"LPTx", false},
+      {"nul1", false},     {"Coné", false},   {" CON", false},      {"auxiliary.txt", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsDeviceName(c.name, strlen(c.name)), c.device) << c.name;
+  }
+  // Only the given length counts: one name of a longer path.
+  EXPECT_TRUE(IsDeviceName("CONtents", 3));
+  EXPECT_FALSE(IsDeviceName("CONtents", 8));
+}
+
+TEST(ContainedPath, DeviceNameAnywhereInAPath) {
+  struct Case {
+    const char* path;
+    bool device;
+  };
+  const Case cases[] = {
+      {"\\ZeltaWin32\\Bin\\zelta.exe", false},
+      {"\\ZeltaWin32\\con", true},
+      {"\\ZeltaWin32\\COM1.txt", true},
+      {"\\aux\\a.txt", true},
+      {"\\a/nul.txt", true},
+      {"Lpt3", true},
+      {"\\a\\console\\b", false},
+      {"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HoldsDeviceName(c.path), c.device) << c.path;
+  EXPECT_FALSE(HoldsDeviceName(nullptr));
 }
 
 }  // namespace
