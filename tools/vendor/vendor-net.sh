@@ -200,123 +200,12 @@ mkdir -p "$state/tmp"
 : > "$state/fault-server.log"
 rm -f "$state/nginx.pid"
 
-# Writes one server block. Requests with a fault file go to the fault server
-# (/.zelta/fault); everything else is a static file.
-server_block() {
-  local key=$1 listen=$2 name=$3
-  cat <<EOF
-  server {
-    listen 127.0.0.1:$listen${4:+ $4};
-    server_name $name localhost;
-    root "$site/$key";
-EOF
-  if [ "$listen" = 443 ]; then
-    cat <<EOF
-    ssl_certificate "$state/ca/server.crt";
-    ssl_certificate_key "$state/ca/server.key";
-    ssl_protocols TLSv1.2 TLSv1.3;
-EOF
-  fi
-  cat <<'EOF'
-
-    # A backslash in the path (raw or %5C, both decoded by now) separates
-    # folders, as on a Windows server: one rewrite per backslash.
-EOF
-  for _ in $(seq 1 32); do
-    echo '    rewrite ^([^\x5C]*)\x5C(.*)$ $1/$2;'
-  done
-  cat <<EOF
-
-    if (-f "$site/faults/$key\$uri") {
-      rewrite ^ /.zelta/fault last;
-    }
-
-    location / {
-    }
-
-    # The fault server gets the request target as the client sent it.
-    # Buffering off, so that short and dropped bodies and slow pieces reach
-    # the client as they leave the fault server. nginx puts chunks around a
-    # body that has no length; the fault server sends such answers on
-    # through the second location, where chunking is off and the end of the
-    # body is the end of the connection.
-    location = /.zelta/fault {
-      internal;
-      proxy_pass http://127.0.0.1:$fault_port\$request_uri;
-      proxy_set_header X-Zelta-Host $key;
-      proxy_set_header X-Zelta-Close-Location /.zelta/close-delimited;
-      include "$state/fault-proxy.conf";
-    }
-
-    location = /.zelta/close-delimited {
-      internal;
-      chunked_transfer_encoding off;
-      proxy_pass http://127.0.0.1:$fault_port\$request_uri;
-      proxy_set_header X-Zelta-Host $key;
-      include "$state/fault-proxy.conf";
-    }
-  }
-EOF
-}
-
-cat > "$state/fault-proxy.conf" <<'EOF'
-proxy_http_version 1.1;
-proxy_set_header Host $host;
-proxy_set_header Connection "";
-proxy_buffering off;
-proxy_request_buffering off;
-proxy_redirect off;
-proxy_intercept_errors off;
-proxy_connect_timeout 5s;
-# Longer than any stall a test holds, so that nginx never answers 504 itself.
-proxy_read_timeout 180s;
-proxy_send_timeout 60s;
-EOF
-
-{
-  cat <<EOF
-# Written by vendor-net.sh for one run.
-daemon off;
-master_process on;
-worker_processes 1;
-# Tests make their sites in private folders: read them as their owner.
-user root;
-pid "$state/nginx.pid";
-error_log "$state/nginx-error.log" info;
-
-events {
-  worker_connections 256;
-}
-
-http {
-  log_format zelta '\$remote_addr [\$time_local] "\$request" \$status \$body_bytes_sent "\$uri" c\$connection t\$msec \$ssl_protocol/\$ssl_cipher';
-  access_log "$state/nginx-access.log" zelta;
-  client_body_temp_path "$state/tmp/body";
-  proxy_temp_path "$state/tmp/proxy";
-  fastcgi_temp_path "$state/tmp/fastcgi";
-  uwsgi_temp_path "$state/tmp/uwsgi";
-  scgi_temp_path "$state/tmp/scgi";
-
-  default_type application/octet-stream;
-  types {
-    text/plain ini txt;
-    text/html html htm;
-  }
-  sendfile on;
-  server_tokens off;
-  keepalive_timeout 30s;
-  keepalive_requests 1000;
-  # A good server: validators, 304 for a matching If-None-Match or the
-  # exact If-Modified-Since, and ranges (guarded by If-Range).
-  etag on;
-  if_modified_since exact;
-  autoindex off;
-
-EOF
-  [ $https = 0 ] || server_block web 443 "$web_host" ssl
-  [ $http = 0 ] || server_block download 80 "$download_host"
-  echo "}"
-} > "$state/nginx.conf"
+served=()
+[ $https = 0 ] || served+=(--https 443)
+[ $http = 0 ] || served+=(--http 80)
+# Root reads the tests' private site folders.
+"$here/nginx-conf.sh" --site "$site" --state "$state" --web-host "$web_host" \
+  --download-host "$download_host" "${served[@]}" --user root --fault-port "$fault_port"
 
 if ! nginx -t -q -p "$state" -c "$state/nginx.conf" >>"$state/nginx-error.log" 2>&1; then
   cat "$state/nginx-error.log" >&2
