@@ -128,7 +128,7 @@ void InstallWorker() {
   TextCopy(InstallState.CataloguePath, InstallState.BasePath);
   TextAppend(InstallState.CataloguePath, "Install");
   TextAppend(InstallState.CataloguePath, "\\Disc_01\\");
-  TextAppend(InstallState.CataloguePath, "Install.ini");
+  TextAppend(InstallState.CataloguePath, CatalogueFileName);
   CreateDirectories();
   if (InstallState.CancelRequested) return CancelledEnding();
 

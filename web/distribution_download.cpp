@@ -94,13 +94,13 @@ bool SaveFileList(const char* discFolder, const char* listName, const char* list
 
 bool FetchCatalogue() {
   char url[TextSize];
-  BuildRemoteUrl(url, sizeof url, "Disc_01", "Install.ini");
+  BuildRemoteUrl(url, sizeof url, "Disc_01", CatalogueFileName);
   char* catalogue;
   int32_t length;
   TransferOutcome outcome;
   int status = 0;
   if (FetchWholeFile(url, &catalogue, &length, &outcome, &status)) {
-    RecordDownloadFailure("Disc_01", "Install.ini", outcome, status);
+    RecordDownloadFailure("Disc_01", CatalogueFileName, outcome, status);
     InstallState.CancelRequested = 1;
     return true;
   }
@@ -202,7 +202,7 @@ bool DownloadDistribution() {
     }
 
     bool failed = DownloadDiscFiles(disc, discFolder, list, listLength);
-    if (!failed && disc == 1) failed = DownloadFile("Disc_01", "Install.ini", false);
+    if (!failed && disc == 1) failed = DownloadFile("Disc_01", CatalogueFileName, false);
     if (!failed) failed = SaveFileList(discFolder, listName, list, listLength);
     free(list);
     if (failed) return true;

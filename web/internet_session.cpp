@@ -17,8 +17,6 @@ struct SessionRecord {
 
 SessionRecord Session = {nullptr, nullptr, false};
 
-const char UserAgent[] = "ZeltaCAD UpDate";
-
 }  // namespace
 
 HINTERNET SessionHandle() {
@@ -43,7 +41,7 @@ bool OpenSession(int secure, const char* host, const char* user, const char* pas
     InternetCheckConnectionA(nullptr, FLAG_ICC_FORCE_CONNECTION, 0);
   }
 
-  Session.session = InternetOpenA(UserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  Session.session = InternetOpenA(InstallerUserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
   if (Session.session == nullptr) return true;
 
   INTERNET_PORT port = secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;

@@ -19,6 +19,9 @@ const char DownloadFolder[] = "Install";
 
 }  // namespace
 
+const char InstallerUserAgent[] = "ZeltaCAD UpDate";
+const char CatalogueFileName[] = "Install.ini";
+
 const char* WebHost() {
   return ZELTA_WEB_HOST;
 }

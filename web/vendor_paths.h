@@ -6,6 +6,12 @@
 
 #include <cstddef>
 
+// What every request says it comes from.
+extern const char InstallerUserAgent[];  // "ZeltaCAD UpDate"
+
+// The catalogue's name; it lies in the folder of disc 1.
+extern const char CatalogueFileName[];   // "Install.ini"
+
 // The two hosts, settings of the build (a host may carry ":port").
 const char* WebHost();       // HTTPS, 443
 const char* DownloadHost();  // HTTP, 80
