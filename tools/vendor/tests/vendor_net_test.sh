@@ -18,6 +18,7 @@ net=$vendor/vendor-net.sh
 # --- inside the namespace: the client's view -------------------------------
 if [ "${1:-}" = --inside ]; then
   expect=$2
+  dist=$3
   failures=0
   count=0
   W=https://www.zeltasoft.example/Download/UpDate-V9.20
@@ -351,6 +352,79 @@ EOF
   code=$(curl -sS --max-time 10 -o /dev/null -w '%{http_code}' http://127.0.0.1:8470/Update.ini)
   check "a request without the host header is refused" 400 "$code"
 
+  echo "== zelta-dist check-server: the installer's questions, asked of both hosts"
+  # CHECK-SERVER ARGS...: sets rc, its stdout in $tmp/cs and the problem
+  # lines' "HOST FILE" pairs in $named (one line each, sorted).
+  check_server() {
+    rc=0
+    "$dist" check-server "$@" > "$tmp/cs" 2> "$tmp/cs-err" || rc=$?
+    named=$(grep -E '^(www|download)\.zeltasoft\.example [^ ]+: ' "$tmp/cs" | sed 's/: .*//' | sort -u) || true
+  }
+  # 14 files, the catalogue, two file lists and the probe.
+  for args in "" "$ZELTA_SITE"; do
+    check_server $args
+    check "check-server${args:+ SITE}: the sample site is all well, quietly off a terminal" \
+      "0 summary: 18 files on 2 hosts, all well|" "$rc $(tail -n 1 "$tmp/cs")|$(cat "$tmp/cs-err")"
+    row='VarnelDemo/Disc_02/Datas/ex_anyag.dat +200 +40000 +yes +etag\+date +ok$'
+    check "check-server${args:+ SITE}: both tables, the range honoured" 2 "$(grep -cE "^$row" "$tmp/cs")"
+  done
+  script -qec "'$dist' check-server --jobs 16 > /dev/null" /dev/null > "$tmp/cs-tty" || true
+  grep -q 'check-server: [0-9]*/[0-9]* requests' "$tmp/cs-tty" && shown=yes || shown=no
+  check "check-server: progress on a terminal" yes "$shown"
+
+  # NAME|FAULT FILE|FAULT|CHECK-SERVER ARGUMENT|the one "HOST FILE" named
+  while IFS='|' read -r name file words arg want; do
+    fault "$file" "$words"
+    check_server $arg
+    rm -f "$file"
+    check "check-server finds $name" "1|$want" "$rc|$named"
+  done <<EOF
+a 404|$WF/VarnelDemo/Disc_02/Blocks/ajto.zbl|status 404||www.zeltasoft.example VarnelDemo/Disc_02/Blocks/ajto.zbl
+a body cut short|$DF/VarnelDemo/Disc_02/Blocks/ajto.zbl|short 100|$ZELTA_SITE|download.zeltasoft.example VarnelDemo/Disc_02/Blocks/ajto.zbl
+a chunked answer|$WF/VarnelDemo/Disc_02/Drawings/minta1.zdw|chunked||www.zeltasoft.example VarnelDemo/Disc_02/Drawings/minta1.zdw
+ranges ignored|$DF/VarnelDemo/Disc_02/Drawings/minta1.zdw|ignore-range||download.zeltasoft.example VarnelDemo/Disc_02/Drawings/minta1.zdw
+a redirect to plain http|$WF/VarnelDemo/Disc_02/Help/olvass.txt|redirect $D/VarnelDemo/Disc_02/Help/olvass.txt||www.zeltasoft.example VarnelDemo/Disc_02/Help/olvass.txt
+a probe without markers|$WF/Update.ini|html|$ZELTA_SITE|www.zeltasoft.example Update.ini
+EOF
+  grep -q 'www.zeltasoft.example Update.ini: the two marker lines are missing' "$tmp/cs" && said=yes || said=no
+  check "check-server: and says what is wrong" yes "$said"
+
+  # The download host's copy changed, then put back as it was. NAME|FILE|
+  # EDIT (append, or one byte at offset 10)|CHECK-SERVER ARGUMENTS|named
+  while IFS='|' read -r name rel edit args want; do
+    f=$DS/VarnelDemo/$rel
+    cp -p "$f" "$tmp/kept"
+    if [ "$edit" = append ]; then
+      printf 'more' >> "$f"
+    else
+      b=$(od -An -tu1 -j10 -N1 "$f" | tr -d ' ')
+      printf "\\x$(printf %02x $(( (b + 1) % 256 )))" | dd of="$f" bs=1 seek=10 conv=notrunc status=none
+    fi
+    check_server $args
+    cp -p "$tmp/kept" "$f"
+    check "check-server finds $name" "1|download.zeltasoft.example VarnelDemo/$want" "$rc|$named"
+  done <<EOF
+a longer copy (the hosts disagree)|Disc_02/Blocks/ajto.zbl|append||Disc_02/Blocks/ajto.zbl
+a longer copy (not the site's length)|Disc_02/Blocks/ajto.zbl|append|$ZELTA_SITE|Disc_02/Blocks/ajto.zbl
+one byte changed in a large file|Disc_01/Systems/bin/zelta.exe|byte||Disc_01/Systems/bin/zelta.exe
+one byte changed, every file compared|Disc_02/Help/olvass.txt|byte|--full $ZELTA_SITE|Disc_02/Help/olvass.txt
+EOF
+
+  check_server --web https://127.0.0.1/Download/UpDate-V9.20
+  grep -q '^127.0.0.1 Update.ini: no answer: .*certificate' "$tmp/cs" && said=yes || said=no
+  check "check-server: a certificate not for the host name, in curl's words" "1 yes" "$rc $said"
+  while IFS='|' read -r name args; do
+    check_server $args
+    check "check-server: $name is a bad command line" 2 "$rc"
+  done <<EOF
+no jobs|--jobs 0
+too many jobs|--jobs 17
+an unknown option|--frobnicate
+a URL that is not http|--web ftp://x.example/y
+a second SITE|$ZELTA_SITE $ZELTA_SITE
+a SITE without its web folder|$tmp
+EOF
+
   echo "$count checks, $failures failed (inside)"
   [ "$failures" = 0 ]
   exit
@@ -405,7 +479,7 @@ hosts_sum=$(sha256sum /etc/hosts | cut -d' ' -f1)
 
 echo "== the server, seen from inside"
 rc=0
-out=$(timeout 120 "$net" --site "$site" --state "$state" -- bash "$0" --inside "$work/expect" 2>&1) || rc=$?
+out=$(timeout 120 "$net" --site "$site" --state "$state" -- bash "$0" --inside "$work/expect" "$dist" 2>&1) || rc=$?
 echo "$out"
 check "inside checks passed" 0 "$rc"
 check "nothing left running" 0 "$(server_processes)"
@@ -506,6 +580,105 @@ check "a missing site is made, empty" "$work/empty: download faults web  $work/e
 rc=0
 "$net" --site "$site" --state "$state" --web-host "bad name" -- true 2>/dev/null || rc=$?
 check "a bad host name is refused" 2 "$rc"
+
+echo "== zelta-dist serve: the site for try-outs, outside any namespace"
+rc=0
+runuser -u nobody -- "$dist" serve "$site" > /dev/null 2> "$work/serve.err" || rc=$?
+grep -q 'port 443 is below 1024 and needs root' "$work/serve.err" && told=yes || told=no
+check "serve: port 443 refused when not root, and why" "2 yes" "$rc $told"
+rc=0
+"$dist" serve "$work/cli" --port-https 18443 --port-http 18080 > /dev/null 2>&1 || rc=$?
+check "serve: a SITE without web/ and download/ is refused" 2 "$rc"
+
+free_port() {  # OTHER: a port nothing listens on, not OTHER
+  local p
+  for _ in $(seq 1 100); do
+    p=$((20000 + RANDOM % 10000))  # below the ephemeral ports
+    [ "$p" != "$1" ] && [ -z "$(ss -Htln "sport = :$p")" ] && { echo "$p"; return; }
+  done
+  return 1
+}
+hp=$(free_port 0)
+dp=$(free_port "$hp")
+serve_state=$work/xdg/zelta-serve
+# Job control, so that SIGINT is not ignored as in a background job.
+# Should this test die first, the server gets the same SIGINT.
+set -m
+XDG_STATE_HOME=$work/xdg setpriv --pdeathsig INT -- "$dist" serve "$site" --port-https "$hp" --port-http "$dp" \
+  > "$work/serve.out" 2> "$work/serve.err" &
+serve_pid=$!
+set +m
+trap 'kill -TERM -- -$serve_pid 2>/dev/null || true' EXIT
+for _ in $(seq 1 300); do
+  grep -q 'Ctrl-C stops the server' "$work/serve.out" && break
+  kill -0 "$serve_pid" 2>/dev/null || break
+  sleep 0.1
+done
+cat "$work/serve.out" "$work/serve.err"
+ca=$(sed -n 's/^CA certificate: //p' "$work/serve.out")
+check "serve: the CA printed, in the default state folder" "$serve_state/ca/ca.crt" "$ca"
+grep -qx "  127.0.0.1 www.zeltasoft.example download.zeltasoft.example" "$work/serve.out" && told=yes || told=no
+check "serve: the hosts line printed" yes "$told"
+
+W=www.zeltasoft.example:$hp
+D=download.zeltasoft.example:$dp
+fetch() {  # URL [curl options...]: "CODE SIZE", the body in $work/serve.body
+  local url=$1
+  shift
+  curl -sS --max-time 10 --cacert "$ca" --resolve "$W:127.0.0.1" --resolve "$D:127.0.0.1" "$@" \
+    -o "$work/serve.body" -w '%{http_code} %{size_download}' "$url" 2>&1 || true
+}
+same() { cmp -s "$work/serve.body" "$1" && echo same || echo different; }
+probe=Download/UpDate-V9.20/Update.ini
+out=$(fetch "https://$W/$probe")
+check "serve: probe over HTTPS, trusted with the printed CA" "200 $(stat -c %s "$site/web/$probe") same" \
+  "$out $(same "$site/web/$probe")"
+out=$(fetch "http://$D/UpDate-V9.20/Update.ini")
+check "serve: probe over HTTP" "200 same" "${out% *} $(same "$site/download/UpDate-V9.20/Update.ini")"
+out=$(fetch "https://$W/Download/UpDate-V9.20/VarnelDemo/Disc_02/Datas/ex_anyag.dat" -H 'Range: bytes=1000-')
+check "serve: a range is answered 206, the rest of the file" "206 39000" "$out"
+out=$(fetch "https://$W/Download/UpDate-V9.20/VarnelDemo/Disc_01\\Systems\\bin\\zelta.exe")
+check "serve: backslashes separate folders" "200 1300000" "$out"
+
+nginx_master=$(cat "$serve_state/nginx.pid" 2>/dev/null || echo none)
+want="127.0.0.1:$dp 127.0.0.1:$hp"
+grep -q '^0\{31\}1 .* lo$' /proc/net/if_inet6 2>/dev/null && want="$want [::1]:$dp [::1]:$hp"
+check "serve: nginx listens on loopback only" "$(echo "$want" | tr ' ' '\n' | sort | xargs)" \
+  "$(ss -Htlnp | awk -v p="pid=$nginx_master," 'index($0, p) { print $4 }' | sort | xargs)"
+
+reg=$serve_state/zelta-test-ca.reg
+openssl x509 -in "$ca" -outform DER > "$work/ca.der" || true
+thumb=$(sha1sum < "$work/ca.der" | cut -c1-40 | tr a-f A-F)
+check "serve: the .reg file, its header and its key (the SHA-1 of the DER)" \
+  "Windows Registry Editor Version 5.00|[HKEY_CURRENT_USER\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$thumb]" \
+  "$(tr -d '\r' < "$reg" | sed -n '1p;3p' | paste -sd'|' || true)"
+{ tr -d '\r' < "$reg" | sed -n '/^"Blob"=hex:/,$p' | sed 's/^"Blob"=hex://; s/[ ,\\]//g' | tr -d '\n' |
+  xxd -r -p > "$work/blob"; } || true
+tail -c +13 "$work/blob" | cmp -s - "$work/ca.der" && blob=der || blob=other
+check "serve: Blob is property 0x20, 1, the length, the DER" "32 1 $(stat -c %s "$work/ca.der") der" \
+  "$(head -c 12 "$work/blob" | od -An -tu4 --endian=little | xargs) $blob"
+
+kill -INT "$serve_pid" 2>/dev/null || true
+for _ in $(seq 1 100); do
+  kill -0 "$serve_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$serve_pid" 2>/dev/null && ended=no || ended=yes
+rc=0
+[ $ended = no ] || wait "$serve_pid" || rc=$?
+trap - EXIT
+check "serve: Ctrl-C ends it, with 130" "yes 130" "$ended $rc"
+# nginx's master names its state in its title; workers hold the ports.
+left=0
+for p in /proc/[0-9]*; do
+  cmd=$(tr '\0' ' ' 2>/dev/null < "$p/cmdline") || continue
+  case $cmd in *"$serve_state"*) left=$((left + 1)) ;; esac
+done
+[ -e "$serve_state/nginx.pid" ] && pidfile=kept || pidfile=removed
+check "serve: nothing left running, the ports closed, the pid file removed" "0 0 removed" \
+  "$left $(ss -Htln "( sport = :$hp or sport = :$dp )" | wc -l) $pidfile"
+check "serve: the machine's CA bundle is untouched" "$bundle_sum" "$(sha256sum "$bundle" | cut -d' ' -f1)"
+check "serve: the machine's hosts file is untouched" "$hosts_sum" "$(sha256sum /etc/hosts | cut -d' ' -f1)"
 
 echo "$count checks, $failures failed (outside)"
 if [ "$failures" = 0 ]; then

@@ -1,12 +1,17 @@
 // zelta-dist: makes the vendor's server files, and the expected results,
 // from a distribution description.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "tools/vendor/zelta-dist/check_server.h"
 #include "tools/vendor/zelta-dist/description.h"
 #include "tools/vendor/zelta-dist/distribution.h"
+#include "tools/vendor/zelta-dist/verify_site.h"
 
 namespace {
 
@@ -19,11 +24,31 @@ const char Usage[] =
     "  list DESCRIPTION         print disc, component, source, target, real size,\n"
     "                           stored size and storage of every file (tab-separated)\n"
     "  check DESCRIPTION        read the description and its files, write nothing\n"
+    "  verify SITE              check a site as it is to be uploaded (SITE/web,\n"
+    "                           SITE/download) against what the installer accepts;\n"
+    "                           prints FILE:LINE: problem lines, then a summary\n"
+    "  serve SITE [--port-https N] [--port-http N] [--state DIR]\n"
+    "                           serve SITE on 127.0.0.1 and ::1 for try-outs (web host\n"
+    "                           HTTPS 443, download host HTTP 80) until Ctrl-C; prints\n"
+    "                           the URLs and how to trust its test CA\n"
+    "  check-server [--web URL] [--download URL] [--jobs N] [--full] [SITE]\n"
+    "                           ask the live hosts what the installer asks and report the\n"
+    "                           answers that would fail it (check-server --help)\n"
     "  --define NAME=PATH       the value of @{NAME} in Copy paths\n";
 
 int UsageError(const char* message) {
   fprintf(stderr, "zelta-dist: %s\n%s", message, Usage);
   return 2;
+}
+
+// serve is a shell script around nginx and openssl; the build bakes in its path.
+int Serve(char** args) {
+  std::vector<char*> command = {const_cast<char*>("bash"), const_cast<char*>(ZELTA_SERVE_SCRIPT)};
+  for (; *args != nullptr; ++args) command.push_back(*args);
+  command.push_back(nullptr);
+  execvp("bash", command.data());
+  fprintf(stderr, "zelta-dist: cannot run %s: %s\n", ZELTA_SERVE_SCRIPT, strerror(errno));
+  return 1;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -36,6 +61,10 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // check-server asks live hosts: options of its own, no description.
+  if (argc >= 2 && strcmp(argv[1], "check-server") == 0) return RunCheckServer(argc - 2, argv + 2);
+  // serve has options of its own.
+  if (argc >= 2 && strcmp(argv[1], "serve") == 0) return Serve(argv + 2);
   DistParseOptions options;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
@@ -56,6 +85,14 @@ int main(int argc, char** argv) {
     args.push_back(arg);
   }
   if (args.empty()) return UsageError("no command");
+
+  // verify reads a site, no description.
+  if (args[0] == "verify") {
+    if (args.size() != 2) return UsageError("wrong number of arguments for verify");
+    SiteVerification verification = VerifySite(args[1]);
+    fputs(FormatVerification(verification).c_str(), stdout);
+    return verification.problems.empty() ? 0 : 1;
+  }
 
   const std::string& command = args[0];
   size_t wanted = (command == "site" || command == "expect") ? 3 : 2;
