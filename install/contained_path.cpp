@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/device_name.h"
 
 namespace {
 
@@ -19,16 +20,6 @@ bool IsDotName(const char* name, size_t n) {
   return true;
 }
 
-// ASCII letters compared without case; `upper` is in capitals.
-bool SameLetters(const char* name, const char* upper, size_t n) {
-  for (size_t i = 0; i < n; ++i) {
-    char c = name[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != upper[i]) return false;
-  }
-  return true;
-}
-
 // Checks every name of a path; empty names only when allowed.
 bool NamesAreHarmless(const char* path, bool allowEmpty) {
   if (strchr(path, ':') != nullptr) return false;
@@ -37,7 +28,7 @@ bool NamesAreHarmless(const char* path, bool allowEmpty) {
     size_t n = 0;
     while (name[n] != '\0' && !IsSeparator(name[n])) ++n;
     if (n == 0 && !allowEmpty) return false;
-    if (IsDotName(name, n)) return false;
+    if (IsDotName(name, n) || IsDeviceName(name, n)) return false;
     if (name[n] == '\0') return true;
     name += n + 1;
   }
@@ -59,28 +50,4 @@ bool JoinContainedPath(char* out, size_t size, const char* base, const char* rel
 
 bool IsHarmlessDirectoryValue(const char* value) {
   return value != nullptr && NamesAreHarmless(value, true);
-}
-
-bool IsDeviceName(const char* name, size_t length) {
-  // Windows looks at the part before the first dot, trailing blanks dropped.
-  size_t n = 0;
-  while (n < length && name[n] != '.') ++n;
-  while (n > 0 && name[n - 1] == ' ') --n;
-  if (n == 3) {
-    return SameLetters(name, "CON", 3) || SameLetters(name, "PRN", 3) || SameLetters(name, "AUX", 3) ||
-           SameLetters(name, "NUL", 3);
-  }
-  return n == 4 && (SameLetters(name, "COM", 3) || SameLetters(name, "LPT", 3)) && name[3] >= '1' &&
-         name[3] <= '9';
-}
-
-bool HoldsDeviceName(const char* path) {
-  if (path == nullptr) return false;
-  for (const char* name = path;;) {
-    size_t n = 0;
-    while (name[n] != '\0' && !IsSeparator(name[n])) ++n;
-    if (IsDeviceName(name, n)) return true;
-    if (name[n] == '\0') return false;
-    name += n + 1;
-  }
 }

@@ -4,6 +4,7 @@
 
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
+#include "common/device_name.h"
 
 #ifndef ZELTA_WEB_HOST
 #define ZELTA_WEB_HOST "www.zeltasoft.example"
@@ -102,6 +103,7 @@ bool IsSafeSourceName(const char* name) {
   for (;;) {
     size_t n = strcspn(segment, "\\/");
     if (n == 2 && segment[0] == '.' && segment[1] == '.') return false;
+    if (IsDeviceName(segment, n)) return false;
     if (segment[n] == '\0') return true;
     segment += n + 1;
   }

@@ -40,7 +40,7 @@ size_t SourceNameFromEntry(char* out, size_t size, const char* value);
 
 // False for a name that could leave its disc folder or name something else
 // than a plain file below it: empty, a second root ("\" or "/" first), a
-// drive or stream (":"), or a ".." segment.
+// drive or stream (":"), a ".." segment or a device name ("CON", "lpt1.txt").
 bool IsSafeSourceName(const char* name);
 
 #endif

@@ -1,4 +1,6 @@
+#include "common/device_name.h"
 #include "install/contained_path.h"
+#include "web/vendor_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -93,7 +95,7 @@ TEST(ContainedPath, DeviceNames) {
       {"LPT1", true},      {"lpt9", true},       {"Lpt5 .dat", true},  {"", false},
       {"CONSOLE", false},  {"xcon", false},      {"con_txt", false},   {".con", false},
       {"COM", false},      {"COM0", false},      {"COM10", false},     {"LPTx", false},
-      {"nul1", false},     {"Coné", false},   {" CON", false},      {"auxiliary.txt", false},
+      {"nul1", false},     {"Con\xE9", false},   {" CON", false},      {"auxiliary.txt", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsDeviceName(c.name, strlen(c.name)), c.device) << c.name;
@@ -120,6 +122,19 @@ TEST(ContainedPath, DeviceNameAnywhereInAPath) {
   };
   for (const Case& c : cases) EXPECT_EQ(HoldsDeviceName(c.path), c.device) << c.path;
   EXPECT_FALSE(HoldsDeviceName(nullptr));
+}
+
+// Sources, targets and directories from the server that name a device are
+// refused like the other unsafe names.
+TEST(ContainedPath, DeviceNamesAreRefusedEverywhere) {
+  EXPECT_FALSE(IsContainedPath("\\ZeltaWin32\\Bin\\con.txt"));
+  EXPECT_FALSE(IsContainedPath("\\LPT1\\a.txt"));
+  EXPECT_TRUE(IsContainedPath("\\ZeltaWin32\\Bin\\console.txt"));
+  EXPECT_FALSE(IsHarmlessDirectoryValue("\\ZeltaWin32\\nul"));
+  EXPECT_TRUE(IsHarmlessDirectoryValue("\\ZeltaWin32\\null"));
+  EXPECT_FALSE(IsSafeSourceName("Systems\\aux.dat"));
+  EXPECT_FALSE(IsSafeSourceName("com3"));
+  EXPECT_TRUE(IsSafeSourceName("Systems\\auxiliary.dat"));
 }
 
 }  // namespace

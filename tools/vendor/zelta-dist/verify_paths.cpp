@@ -6,6 +6,7 @@
 #include "catalogue/catalogue_names.h"
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
+#include "common/device_name.h"
 #include "install/contained_path.h"
 #include "install/group_commands.h"
 #include "web/vendor_paths.h"
