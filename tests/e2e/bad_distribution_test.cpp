@@ -148,6 +148,11 @@ TEST_F(BadDistribution, TargetsAndSourcesLeavingTheirFoldersAreRefused) {
       {"\\Setup\\setup.ini \\ZeltaWin32\\evil-stream.txt:data",
        TargetNotCreated("C:\\V92EDemo\\ZeltaWin32\\evil-stream.txt:data")},
       {"\\Setup\\setup.ini *%\\..\\evil-windir.txt", TargetNotCreated(windir + "\\..\\evil-windir.txt")},
+      // A device name, in any case, with an extension or as a folder.
+      {"\\Setup\\setup.ini \\ZeltaWin32\\evil\\Con.txt",
+       TargetNotCreated("C:\\V92EDemo\\ZeltaWin32\\evil\\Con.txt")},
+      {"\\Setup\\setup.ini \\ZeltaWin32\\LPT1\\evil-device.txt",
+       TargetNotCreated("C:\\V92EDemo\\ZeltaWin32\\LPT1\\evil-device.txt")},
       // No backslash first: joined to the disc folder's name, beside it.
       {"Setup\\setup.ini \\ZeltaWin32\\evil-source.txt",
        SourceNotOpened(std::string(DownloadArea) + "Disc_01Setup\\setup.ini")},
@@ -174,7 +179,8 @@ TEST_F(BadDistribution, TargetsAndSourcesLeavingTheirFoldersAreRefused) {
 // the drive's root.
 TEST_F(BadDistribution, SourcesLeavingTheDiscFolderAreNeverFetched) {
   for (const char* source : {"\\../../../../evil-src.txt", "\\..\\..\\..\\..\\evil-src.txt", "C:\\evil-src.txt",
-                             "c:evil-src.txt", "\\\\server\\share\\evil-src.txt", "\\Setup\\evil-src.txt:data"}) {
+                             "c:evil-src.txt", "\\\\server\\share\\evil-src.txt", "\\Setup\\evil-src.txt:data",
+                             "\\Setup\\nul.evil-src"}) {
     SCOPED_TRACE(source);
     ServeAtHostRoots("evil-src.txt", "served beside the update folder\r\n");
     ServeOnBoth(FileList1,
