@@ -9,6 +9,7 @@ set(ZELTA_FUZZ_SECONDS 3 CACHE STRING "How long each fuzzer runs as a test")
 
 add_library(zelta_fuzz_core STATIC
   common/bounded_text.cpp
+  common/device_name.cpp
   catalogue/catalogue_names.cpp
   web/ini_lookup.cpp
   web/transfer_text.cpp
