@@ -56,6 +56,11 @@ bool ExpandGroupCommand(char* out, size_t size, const char* command, const char*
       for (const char* w = windowsDirectory; *w != '\0'; ++w)
         PutExpanded(e, *w, letter, rootDirectory);
       ++p;
+    } else if (help && p[0] == '%' && p[1] == '%') {
+      // The command was a format with the Windows directory as its one
+      // argument: "%%" stood for "%", and stored catalogues write it so.
+      Put(e, '%');
+      ++p;
     } else {
       PutExpanded(e, *p, letter, rootDirectory);
     }

@@ -10,8 +10,9 @@
 //     case-sensitive) every "%s" becomes windowsDirectory;
 //  2. then every "#" becomes the installation root: the drive letter, ":\"
 //     and rootDirectory.
-// The command is plain text, never a format: every other character, other
-// "%" sequences included, is kept as it stands.
+// The command is plain text, never a format: in a help viewer command "%%"
+// becomes "%" (as formatting made it), and every other character, other "%"
+// sequences included, is kept as it stands.
 // Returns false, with out empty, when the whole expansion does not fit in
 // size bytes (terminating zero included); such a command is not sent at all,
 // since a cut one could name another file or group.

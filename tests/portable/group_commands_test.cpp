@@ -43,9 +43,11 @@ TEST(GroupCommands, TheViewerNameIsMatchedWithItsCase) {
 
 TEST(GroupCommands, CommandsAreNeverUsedAsFormats) {
   // Other commands keep every "%" sequence; help viewer commands keep all
-  // but "%s", "%%" included.
+  // but "%s" and "%%", which is "%" as a format made it ("%%s" too is a
+  // plain "%s" then, never the Windows directory).
   EXPECT_EQ(Expand("[AddItem(%d %n %s %x %%,x)]"), "[AddItem(%d %n %s %x %%,x)]");
-  EXPECT_EQ(Expand("%s\\hh.exe %d %n %p %% %"), "C:\\WINDOWS\\hh.exe %d %n %p %% %");
+  EXPECT_EQ(Expand("%s\\hh.exe %d %n %p %% %"), "C:\\WINDOWS\\hh.exe %d %n %p % %");
+  EXPECT_EQ(Expand("%s\\hh.exe 100%%s %%%s"), "C:\\WINDOWS\\hh.exe 100%s %C:\\WINDOWS");
   EXPECT_EQ(Expand("hh.exe %"), "hh.exe %");
 }
 
