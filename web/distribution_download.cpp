@@ -144,7 +144,11 @@ bool FetchCatalogue() {
         return true;
       }
       if (!InstallState.ComponentDownload[component]) continue;
-      if (!IniLookup(section, Components[component].Key, value, sizeof value, catalogue, size)) continue;
+      // A value beginning with "*" is absent, as for every catalogue lookup.
+      if (!IniLookup(section, Components[component].Key, value, sizeof value, catalogue, size) ||
+          value[0] == '*') {
+        continue;
+      }
       content.Bytes[component] = TextToInt32(value);
       content.Present[component] = 1;
       InstallState.DownloadBytes += content.Bytes[component];

@@ -179,7 +179,7 @@ TEST_F(WebTest, ShortBodyIsAReadFailure) {
 
 const char SizingCatalogue[] =
     "[System]\r\nRootDirectory=WebTestRoot\r\nVersion=9.21\r\n"
-    "[Disc01]\r\nName=Egyes\r\nSetup=100\r\nSystems=200\r\nDrawings=50\r\nHelp=7\r\n"
+    "[Disc01]\r\nName=Egyes\r\nSetup=100\r\nSystems=200\r\nDrawings=50\r\nBlocks=*\r\nDatas=*12\r\nHelp=7\r\n"
     "[Disc03]\r\nName=Harmas\r\nSystems=1000\r\nBlocks=30\r\n"
     "[Directorys]\r\nDir1=\\ZeltaWin32\r\n";
 
@@ -196,6 +196,8 @@ TEST_F(WebTest, CatalogueSizesChosenComponentsAcrossDiscGaps) {
   EXPECT_EQ(one.Present[ComponentDrawings], 0);  // deselected: neither present nor sized
   EXPECT_EQ(one.Bytes[ComponentDrawings], 0);
   EXPECT_EQ(one.Bytes[ComponentHelp], 7);
+  EXPECT_EQ(one.Present[ComponentBlocks], 0);  // "*..." values are absent: nothing to fetch
+  EXPECT_EQ(one.Present[ComponentDatas], 0);
   for (int c = 0; c < ComponentCount; ++c) EXPECT_EQ(InstallState.DiscContent[1].Present[c], 0);
   EXPECT_EQ(InstallState.DiscContent[2].Bytes[ComponentSystems], 1000);
   EXPECT_EQ(InstallState.DiscContent[2].Present[ComponentBlocks], 1);
