@@ -28,7 +28,7 @@ enum {
 // What the server catalogue says about one disc, for the chosen components.
 struct DiscContentRecord {
   uint8_t Present[ComponentCount];
-  int32_t Bytes[ComponentCount];
+  int64_t Bytes[ComponentCount];
 };
 
 struct InstallStateRecord {
@@ -52,11 +52,12 @@ struct InstallStateRecord {
   int32_t ComponentDownload[ComponentCount];  // initially all 1
   DiscContentRecord DiscContent[DiscCount];
 
-  // Progress counters, in bytes.
-  int32_t DownloadBytes;
-  int32_t InstallBytes;
-  int32_t ProgressTotal;
-  int32_t ProgressDone;
+  // Progress counters, in bytes: 64-bit, since the total counts every byte
+  // twice (download and installation) and passes 2^31 a little over 1 GiB.
+  int64_t DownloadBytes;
+  int64_t InstallBytes;
+  int64_t ProgressTotal;
+  int64_t ProgressDone;
 
   // Flags. The first two cross threads.
   volatile int32_t CancelRequested;  // 0 -> 1 only, never reset

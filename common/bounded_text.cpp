@@ -71,6 +71,11 @@ size_t TextFillPattern(char* dst, size_t size, const char* pattern,
   return len;
 }
 
+long long TextToInt64(const char* text) {
+  if (text == nullptr) return 0;
+  return strtoll(text, nullptr, 10);  // held at LLONG_MIN/LLONG_MAX on overflow
+}
+
 int TextToInt32(const char* text) {
   if (text == nullptr) return 0;
   long long number = strtoll(text, nullptr, 10);

@@ -37,6 +37,9 @@ size_t TextFillPattern(char* dst, size_t size, const char* pattern,
 // held at the 32-bit limits instead of overflowing.
 int TextToInt32(const char* text);
 
+// The same for 64-bit numbers (sizes), held at the 64-bit limits.
+long long TextToInt64(const char* text);
+
 // Array forms: the size comes from the buffer itself.
 template <size_t N> inline size_t TextCopy(char (&dst)[N], const char* src) {
   return TextCopy(dst, N, src);

@@ -6,18 +6,16 @@
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "install/progress_items.h"
+#include "install/progress_share.h"
 #include "resources/resource_ids.h"
 
 size_t FormatPercent(char* out, size_t size, double thousandths) {
   return TextFormat(out, size, "%5.1f%%", thousandths * 100.0 / 1000.0);
 }
 
-void AdvanceProgress(int32_t bytes) {
+void AdvanceProgress(int64_t bytes) {
   InstallState.ProgressDone += bytes;
-  double r = 0.0;
-  if (InstallState.ProgressTotal != 0) {
-    r = static_cast<double>(InstallState.ProgressDone) * 1000.0 / static_cast<double>(InstallState.ProgressTotal);
-  }
+  double r = ProgressThousandths(InstallState.ProgressDone, InstallState.ProgressTotal);
   ShowProgressPosition(static_cast<int>(r));
   char percent[32];
   FormatPercent(percent, sizeof percent, r);

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 // Adds `bytes` to ProgressDone and shows the new bar position (0 to 1000)
-// and percentage.
-void AdvanceProgress(int32_t bytes);
+// and percentage (0.0% to 100.0%).
+void AdvanceProgress(int64_t bytes);
 
 // "%5.1f%%" of a share given in thousandths.
 size_t FormatPercent(char* out, size_t size, double thousandths);

@@ -46,11 +46,12 @@ void AbortOnCancel(int answer) {
   if (answer == IDCANCEL) InstallState.FileCopyAborted = 1;
 }
 
-// The bar's share for `done` bytes; the total is taken as unsigned 32-bit.
+// The bar's share for `done` bytes, held between 0 and 1.
 double ProgressRatio(double done) {
-  uint32_t total = static_cast<uint32_t>(InstallState.ProgressTotal);
-  if (total == 0) return 0.01;
-  return done / total;
+  int64_t total = InstallState.ProgressTotal;
+  if (total <= 0) return 0.01;
+  double ratio = done / static_cast<double>(total);
+  return ratio < 0.0 ? 0.0 : ratio > 1.0 ? 1.0 : ratio;
 }
 
 void ShowPercent(double ratio) {
@@ -60,7 +61,7 @@ void ShowPercent(double ratio) {
 }
 
 void RefreshProgress() {
-  double ratio = ProgressRatio(static_cast<uint32_t>(InstallState.ProgressDone));
+  double ratio = ProgressRatio(static_cast<double>(InstallState.ProgressDone));
   ShowPercent(ratio);
   ShowProgressItem(IDC_ACTIVITY_MARK, "");
   // The bar ends at 1000 anyway; holding larger shares there keeps the
@@ -71,7 +72,7 @@ void RefreshProgress() {
 }
 
 void CountBytes(DWORD bytes) {
-  InstallState.ProgressDone = static_cast<int32_t>(static_cast<uint32_t>(InstallState.ProgressDone) + bytes);
+  InstallState.ProgressDone += bytes;
 }
 
 DWORD FileSizeOf(HANDLE file) {
@@ -139,7 +140,7 @@ void CopyBlocks(HANDLE source, HANDLE target, const char* sourcePath, const char
     ShowProgressItem(IDC_ACTIVITY_MARK, mark);
     spinner = (spinner + 1) % 5;
     // The bar itself moves only when the file is done.
-    ShowPercent(ProgressRatio(static_cast<uint32_t>(InstallState.ProgressDone) + 0.25 * blocks * CopyBufferSize));
+    ShowPercent(ProgressRatio(static_cast<double>(InstallState.ProgressDone) + 0.25 * blocks * CopyBufferSize));
   }
 }
 

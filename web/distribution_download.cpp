@@ -149,7 +149,7 @@ bool FetchCatalogue() {
           value[0] == '*') {
         continue;
       }
-      content.Bytes[component] = TextToInt32(value);
+      content.Bytes[component] = TextToInt64(value);
       content.Present[component] = 1;
       InstallState.DownloadBytes += content.Bytes[component];
     }

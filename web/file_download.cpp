@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -114,13 +113,9 @@ void WriteRecord(FileTransfer& t, HINTERNET request, int64_t length) {
 // Counts the stored bytes that progress has not counted yet: a byte stored
 // again after a restart is not counted twice, and the bar never goes back.
 void CountStored(FileTransfer& t, int64_t stored) {
-  if (!t.progress) return;
-  while (stored > t.counted) {
-    int64_t step = stored - t.counted;
-    if (step > INT32_MAX) step = INT32_MAX;
-    AdvanceProgress(static_cast<int32_t>(step));
-    t.counted += step;
-  }
+  if (!t.progress || stored <= t.counted) return;
+  AdvanceProgress(stored - t.counted);
+  t.counted = stored;
 }
 
 // Writes the body from `offset` (of `length`) to the open file, chunk by chunk.
@@ -173,8 +168,8 @@ TransferOutcome Attempt(FileTransfer& t) {
   if (request == nullptr) return outcome;
 
   int32_t status = 0;
-  int32_t announced = 0;
-  bool hasLength = QueryHttpNumber(request, HTTP_QUERY_CONTENT_LENGTH, &announced);
+  int64_t announced = 0;
+  bool hasLength = QueryHttpSize(request, HTTP_QUERY_CONTENT_LENGTH, &announced);
   if (!AnswerStaysSecure(request)) {
     outcome = TransferBadAnswer;
   } else if (!QueryHttpNumber(request, HTTP_QUERY_STATUS_CODE, &status) || status == 0) {

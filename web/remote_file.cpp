@@ -44,6 +44,14 @@ bool QueryHttpNumber(HINTERNET request, DWORD query, int32_t* value) {
   return true;
 }
 
+bool QueryHttpSize(HINTERNET request, DWORD query, int64_t* value) {
+  char text[64];
+  *value = 0;
+  if (!QueryHttpText(request, query, text, sizeof text)) return false;
+  *value = TextToInt64(text);
+  return true;
+}
+
 bool QueryHttpText(HINTERNET request, DWORD query, char* out, DWORD size) {
   if (size == 0) return false;
   memset(out, 0, size);

@@ -21,6 +21,9 @@ const DWORD RemoteRequestFlags =
 // False when the header is missing.
 bool QueryHttpNumber(HINTERNET request, DWORD query, int32_t* value);
 
+// The same for a size that may pass 2^31 (a file's Content-Length).
+bool QueryHttpSize(HINTERNET request, DWORD query, int64_t* value);
+
 // Reads a text header into `out` (size bytes); false when it is missing or
 // does not fit.
 bool QueryHttpText(HINTERNET request, DWORD query, char* out, DWORD size);

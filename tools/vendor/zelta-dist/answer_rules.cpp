@@ -130,8 +130,8 @@ bool CheckFileHead(const HttpAnswer& head, bool secureHost, const LengthExpectat
     AddFinding(findings, false, "no Content-Length: the installer refuses the file");
   } else if (length == 0) {
     AddFinding(findings, false, "Content-Length 0: the installer refuses the file");
-  } else if (length > INT32_MAX) {
-    AddFinding(findings, false, "Content-Length " + Number(length) + ": more than the installer can read");
+  } else if (length > static_cast<int64_t>(UINT32_MAX)) {
+    AddFinding(findings, false, "Content-Length " + Number(length) + ": the installer copies files under 4 GiB only");
   } else {
     if (expect.length >= 0 && length != expect.length) {
       AddFinding(findings, false,

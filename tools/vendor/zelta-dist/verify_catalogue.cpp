@@ -15,9 +15,6 @@
 
 namespace {
 
-// The progress counts download and installation in one signed 32-bit number.
-const uint64_t MaxDistributionBytes = 0x7FFFFFFF / 2;
-
 std::string Quoted(const std::string& cp1250) {
   return "'" + Cp1250ToUtf8(cp1250) + "'";
 }
@@ -64,13 +61,12 @@ void CheckRecordKeys(const IniSection& system, SiteProblems& problems) {
   }
 }
 
+// A size the installer reads whole: decimal digits, 64-bit.
 bool IsDecimal(const std::string& text) {
-  return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string::npos &&
-         strtoull(text.c_str(), nullptr, 10) <= 0x7FFFFFFF;
+  return !text.empty() && text.size() <= 18 && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
 void CheckDiscs(const std::string& file, const std::string& text, CatalogueFacts& facts, SiteProblems& problems) {
-  uint64_t total = 0;
   for (int n = 1; n <= DiscCount; ++n) {
     char name[32];
     FormatDiscSection(name, sizeof name, n);
@@ -90,20 +86,12 @@ void CheckDiscs(const std::string& file, const std::string& text, CatalogueFacts
       if (IsAbsent(size)) continue;
       disc.present[c] = true;
       disc.keyLine[c] = size.line;
-      disc.bytes[c] = TextToInt32(size.value.c_str());
+      disc.bytes[c] = TextToInt64(size.value.c_str());
       if (!IsDecimal(size.value)) {
         AddProblem(problems, file, size.line,
-                   std::string(Components[c].Key) + " size " + Quoted(size.value) +
-                       " is not a decimal number of bytes up to 2147483647");
-      } else {
-        total += static_cast<uint64_t>(disc.bytes[c]);
+                   std::string(Components[c].Key) + " size " + Quoted(size.value) + " is not a decimal number of bytes");
       }
     }
-  }
-  if (total > MaxDistributionBytes) {
-    AddProblem(problems, file, 0,
-               "the components add up to " + std::to_string(total) + " bytes; the installer's progress counts at most " +
-                   std::to_string(MaxDistributionBytes));
   }
 }
 
