@@ -23,9 +23,14 @@
 
 namespace {
 
-void SetButton(const char* text) {
+// The worker's last act on a run without success: "Kilépés", enabled. The
+// worker counts as ended first, so that a press while the button changes
+// closes the dialog instead of being taken for a cancel request (which
+// would disable the button for good).
+void ShowExitButton() {
+  InstallState.WorkerRunning = 0;
   HWND button = GetDlgItem(InstallState.ProgressDialog, IDCANCEL);
-  SetWindowTextA(button, text);
+  SetWindowTextA(button, "Kilépés");
   EnableWindow(button, TRUE);
 }
 
@@ -71,8 +76,7 @@ void ShowDownloadFailure() {
 void CancelledEnding() {
   ShowDownloadFailure();
   ShowProgressItem(IDC_PHASE_LINE, "A telepítési folyamat megszakítva!");
-  SetButton("Kilépés");
-  InstallState.WorkerRunning = 0;
+  ShowExitButton();
 }
 
 void NoConnectionEnding() {
@@ -82,8 +86,7 @@ void NoConnectionEnding() {
   TextAppend(text, WebHost());
   TextAppend(text, "' WEB lappról!!!");
   ShowProgressItem(IDC_MESSAGE_AREA, text);
-  SetButton("Kilépés");
-  InstallState.WorkerRunning = 0;
+  ShowExitButton();
 }
 
 // The download, after a session has been opened and probed. A failure that
