@@ -69,7 +69,6 @@ size_t FormatDownloadRecord(char* out, size_t size, const DownloadRecord& record
 
 bool ParseDownloadRecord(const char* text, size_t length, DownloadRecord* record) {
   *record = DownloadRecord{};
-  record->Length = 0;
   size_t start = 0;
   while (start < length) {
     size_t end = start;
