@@ -14,12 +14,24 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 jobs=$(nproc 2>/dev/null || echo 2)
 
-"$root/scripts/setup.sh"
-. "$root/scripts/builds.sh"
-configure_build native
-cmake --build "$build/native" -j"$jobs" >/dev/null
-configure_build win
-cmake --build "$build/win" -j"$jobs" >/dev/null
+if [ "${ZELTA_DEMO_BUILT:-}" != 1 ]; then
+  "$root/scripts/setup.sh"
+  . "$root/scripts/builds.sh"
+  configure_build native
+  cmake --build "$build/native" -j"$jobs" >/dev/null
+  configure_build win
+  cmake --build "$build/win" -j"$jobs" >/dev/null
+  if ! "$root/tools/vm/guest.sh" can-run-32bit; then
+    # This kernel runs no 32-bit programs, so Wine cannot start here: the
+    # rest runs in an emulated x86 machine (slower, the same Wine).
+    echo "demo: this kernel runs no 32-bit programs; running Wine in an emulated machine (tools/vm/guest.sh)"
+    guest_cmd=$build/guest-demo.sh
+    printf '#!/bin/bash\nZELTA_DEMO_BUILT=1 BUILD_DIR=%q exec %q\n' "$build" "$root/scripts/demo.sh" > "$guest_cmd"
+    shares=("$root")
+    case $build/ in "$root"/*) ;; *) shares+=("$build") ;; esac
+    exec "$root/tools/vm/guest.sh" run "$guest_cmd" "${shares[@]}"
+  fi
+fi
 
 wine_dir=$build/win/wine
 demo=$build/demo
