@@ -569,17 +569,17 @@ TEST_F(FileInstallationTest, NoTotalShowsOnePercentAfterEveryFile) {
   EXPECT_EQ(InstallState.ProgressDone, 5);
 }
 
-TEST_F(FileInstallationTest, CountersAreUnsigned32Bit) {
+TEST_F(FileInstallationTest, CountersHoldDistributionsBeyond4GiB) {
   Disc(1, {ComponentSystems}, "Egy");
-  // 3,000,000,000 bytes are a negative int32; as unsigned they are 3/4 of 4,000,000,000.
-  InstallState.ProgressTotal = static_cast<int32_t>(4000000000u);
-  InstallState.ProgressDone = static_cast<int32_t>(3000000000u - 4u);
+  // Neither value fits 32 bits; 6,000,000,000 is 3/4 of 8,000,000,000.
+  InstallState.ProgressTotal = 8000000000LL;
+  InstallState.ProgressDone = 6000000000LL - 4;
   WriteSource(1, "\\a.txt", "aaaa");
   WriteFileList(1, "[Systems]\r\nFile1=\\a.txt \\a.txt\r\n");
 
   MessageBoxAnswerer boxes(InstallState.Caption, {IDCANCEL}, 0);
   EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(static_cast<uint32_t>(InstallState.ProgressDone), 3000000000u);
+  EXPECT_EQ(InstallState.ProgressDone, 6000000000LL);
   EXPECT_EQ(dialog_->TextsOf(IDC_PERCENT), std::vector<std::string>{" 75.0%"});
   EXPECT_EQ(dialog_->BarPosition(), 750);
 }

@@ -37,6 +37,7 @@ class WebTest : public ::testing::Test {
     ResetInstallState();
     StatusLogClear();
     ClearSessionHandles();
+    ClearDownloadFailure();  // a run starts with none; tests share the process
     InstallState.Instance = GetModuleHandleA(nullptr);
     InstallState.TargetDrive = 3;
     TextCopy(InstallState.BasePath, "C:\\");
