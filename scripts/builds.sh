@@ -6,8 +6,12 @@
 configure_build() {
   case $1 in
     native) cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug ;;
-    win) cmake -S "$root" -B "$build/win" -DCMAKE_BUILD_TYPE=Release \
-           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" ;;
+    win)
+      # Wine in the emulated machine (no 32-bit programs here) is slower.
+      local scale=1
+      "$root/tools/vm/guest.sh" can-run-32bit || scale=3
+      cmake -S "$root" -B "$build/win" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DZELTA_TIME_LIMIT_SCALE=$scale ;;
     fuzz) CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DZELTA_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug ;;
     *) echo "configure_build: no build named $1" >&2; return 2 ;;
   esac >/dev/null

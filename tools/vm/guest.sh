@@ -98,7 +98,9 @@ host_tools() {
   command -v mkfs.ext4 >/dev/null || need+=(e2fsprogs)
   [ ${#need[@]} -eq 0 ] && return 0
   echo "guest: installing ${need[*]}"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}" >/dev/null
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get install -y -q --no-install-recommends "${need[@]}" >/dev/null 2>&1 ||
+    { apt-get update -q >/dev/null && apt-get install -y -q --no-install-recommends "${need[@]}" >/dev/null; }
 }
 
 build_image() {
@@ -106,6 +108,10 @@ build_image() {
   stamp=$(recipe_stamp)
   if [ -f "$state/ready" ] && [ "$(cat "$state/ready")" = "$stamp" ]; then
     return 0
+  fi
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "guest: building the guest disk needs root (debootstrap, chroot)" >&2
+    return 1
   fi
   host_tools
   mkdir -p "$state"
@@ -170,15 +176,15 @@ run_guest() {
   # protection keys are on (the guest kernel oopses in every Wine process),
   # so PKU and SMAP stay off. -snapshot: the disk stays as built. The
   # firmware's and the kernel's start-up lines are left out of the output
-  # (everything before the init's "zvm: ready"); sed -u passes each line on
-  # at once.
+  # (everything before the init's "zvm: ready", which may follow the
+  # firmware's screen codes on its line); sed -u passes each line on at once.
   timeout "${ZELTA_GUEST_TIMEOUT:-4800}" qemu-system-x86_64 \
     -machine q35 -accel tcg,thread=multi -smp "$cpus" -m 6144 \
     -cpu max,smap=off,pku=off -nographic -no-reboot -snapshot -nic none \
     -kernel "$state/vmlinuz" -initrd "$state/initrd" \
     -append "root=/dev/vda rw console=ttyS0 quiet init=/zvm-init zvm.share=$shares zvm.cmd=$cmd" \
     -drive "file=$state/root.img,format=raw,if=virtio" "${args[@]}" < /dev/null 2>&1 \
-    | sed -u -n -e 's/\r$//' -e '/^zvm: ready$/,/\n/ { /^zvm: ready$/d; p; d; }' -e '/^zvm:/p' || true
+    | sed -u -n -e 's/\r$//' -e '/zvm: ready$/,/\n/ { /zvm: ready$/d; p; d; }' -e '/zvm:/p' || true
   if [ ! -f "$cmd.rc" ]; then
     echo "guest: the guest ended without finishing $cmd" >&2
     return 1
