@@ -27,6 +27,7 @@ const char RootFolder[] = "V92EDemo";
 const int DriveField = 503;
 const int StartBox = 508;     // "start the system afterwards", in the setup dialog
 const int FileLine = 508;     // in the progress dialog
+const int ActivityMark = 521;
 const int InstallButton = IDOK;
 const DWORD KilledExitCode = 99;
 const unsigned long long PageSize = 4096;  // what a tmpfs file takes, per started page
@@ -537,10 +538,13 @@ TEST_F(SystemDrive, ReadOnlyTargetsStayAsTheUserLeftThem) {
 // The user cancels the first run while the big file is downloaded; the
 // second run installs everything.
 TEST_F(SystemDrive, SecondRunAfterACancelledDownload) {
-  SetFault(WebSite, BigFile, "slow 3");
+  SetFault(WebSite, BigFile, "slow 10");
   bool pressed = false;
   RunRecord first = Install('C', nullptr, [&](HWND dialog, DWORD) {
-    if (!pressed && InstallerSession::Text(dialog, FileLine).find("zelta.exe") != std::string::npos) {
+    // Pressed once the file's body is coming in: the activity mark turns
+    // from its second chunk on.
+    if (!pressed && InstallerSession::Text(dialog, FileLine).find("zelta.exe") != std::string::npos &&
+        !InstallerSession::Text(dialog, ActivityMark).empty()) {
       InstallerSession::Click(dialog, IDCANCEL);
       pressed = true;
     }

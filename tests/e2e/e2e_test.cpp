@@ -185,13 +185,16 @@ TEST_F(EndToEnd, FullInstallationOverHttps) {
 }
 
 TEST_F(EndToEnd, CancelDuringTheDownload) {
-  SetFault(WebSite, "VarnelDemo/Disc_01/Systems/bin/zelta.exe", "slow 3");
+  SetFault(WebSite, "VarnelDemo/Disc_01/Systems/bin/zelta.exe", "slow 10");
   InstallerSession session;
   HWND progress = StartAndInstall(session);
   ASSERT_NE(progress, nullptr);
   bool pressed = false;
   InstallerSession::Progress seen = session.Follow(progress, nullptr, [&](HWND dialog) {
-    if (!pressed && InstallerSession::Text(dialog, 508).find("zelta.exe") != std::string::npos) {
+    // Pressed once the file's body is coming in: the activity mark turns
+    // from its second chunk on.
+    if (!pressed && InstallerSession::Text(dialog, 508).find("zelta.exe") != std::string::npos &&
+        !InstallerSession::Text(dialog, 521).empty()) {
       InstallerSession::Click(dialog, IDCANCEL);
       pressed = true;
     }
