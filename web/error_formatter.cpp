@@ -15,9 +15,10 @@ bool ErrorWordLoaded = false;
 }  // namespace
 
 void ErrorFormatter(char* out, size_t size, const char* code, int messageId, const char* arg) {
+  // A load that fails (no module yet) is not kept: the next call tries again.
   if (!ErrorWordLoaded) {
-    LoadStringA(InstallState.Instance, IDS_ERROR_WORD, ErrorWord, sizeof ErrorWord);
-    ErrorWordLoaded = true;
+    ErrorWordLoaded = LoadStringA(InstallState.Instance, IDS_ERROR_WORD, ErrorWord, sizeof ErrorWord) > 0;
+    if (!ErrorWordLoaded) ErrorWord[0] = '\0';
   }
   char message[256];
   const char* messageText = nullptr;

@@ -14,9 +14,10 @@ bool Probe(const std::string& body, int32_t cancel = 0) {
 }
 
 TEST(ProbeScan, BothMarkersInOrderOnCrLfLines) {
-  EXPECT_EQ(First.size(), 33u);
-  EXPECT_EQ(Second.size(), 25u);
   EXPECT_TRUE(Probe(First + "\r\n" + Second + "\r\n"));
+  // Each marker counts whole: one letter short is no marker.
+  EXPECT_FALSE(Probe(First.substr(0, First.size() - 1) + "\r\n" + Second + "\r\n"));
+  EXPECT_FALSE(Probe(First + "\r\n" + Second.substr(0, Second.size() - 1) + "\r\n"));
   // Other lines around and between them are passed over; markers may go on.
   EXPECT_TRUE(Probe("[Update]\r\n" + First + " (build 7)\r\nx\r\n" + Second + " All rights.\r\nend"));
 }

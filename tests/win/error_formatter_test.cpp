@@ -29,6 +29,19 @@ TEST(ErrorFormatter, MessageIdLoadsTheEntry) {
   EXPECT_STREQ(out, "- Hiba: [X1] :Hiba");
 }
 
+// Run alone by win.error-word, so that nothing loaded the word before: a
+// call without the module keeps nothing, and the next call loads the word.
+TEST(ErrorFormatter, AFailedLoadIsNotKept) {
+  InstallState.Instance = nullptr;
+  char out[64];
+  ErrorFormatter(out, sizeof out, "[A]", -1, "x");
+  EXPECT_TRUE(std::string(out) == "- : [A] :x" || std::string(out) == "- Hiba: [A] :x") << out;
+  InstallState.Instance = GetModuleHandleA(nullptr);
+  ErrorFormatter(out, sizeof out, "[A]", -1, "x");
+  EXPECT_STREQ(out, "- Hiba: [A] :x");
+}
+
+// (win.windows runs the tests in a shuffled order: none may lean on another.)
 TEST(ErrorFormatter, WordIsKeptOnceLoaded) {
   // After the first call the word no longer depends on the module.
   InstallState.Instance = GetModuleHandleA(nullptr);

@@ -215,6 +215,29 @@ class InstallWorkerTest : public ::testing::Test {
   WorkerDistribution dist_;
 };
 
+// Every text put on a window of the thread that installs it, in order: the
+// progress dialog runs on the test's thread, and the worker's item updates
+// are sent to it, so none is missed however fast the ending comes.
+struct SentText {
+  int item;
+  std::string text;
+};
+std::vector<SentText>* SentTexts = nullptr;
+
+LRESULT CALLBACK NoteSentText(int code, WPARAM wParam, LPARAM lParam) {
+  const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && sent->message == WM_SETTEXT && sent->lParam != 0 && SentTexts != nullptr)
+    SentTexts->push_back({GetDlgCtrlID(sent->hwnd), reinterpret_cast<const char*>(sent->lParam)});
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::vector<std::string> SentTo(const std::vector<SentText>& sent, int item) {
+  std::vector<std::string> texts;
+  for (const SentText& t : sent)
+    if (t.item == item) texts.push_back(t.text);
+  return texts;
+}
+
 bool ContainsPhase(const std::vector<std::string>& phases, const std::string& phase) {
   for (const std::string& p : phases)
     if (p == phase) return true;
@@ -223,8 +246,29 @@ bool ContainsPhase(const std::vector<std::string>& phases, const std::string& ph
 
 TEST_F(InstallWorkerTest, SuccessRoadEndsWithResultOne) {
   dist_.Publish(WebSite);
+  std::vector<SentText> sent;
+  SentTexts = &sent;
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, NoteSentText, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
   INT_PTR result = Run(nullptr);
+  UnhookWindowsHookEx(hook);
+  SentTexts = nullptr;
   EXPECT_EQ(result, 1);
+
+  // The texts of the last steps, exactly and in their order.
+  std::vector<std::string> phases = SentTo(sent, IDC_PHASE_LINE);
+  std::vector<std::string> lastPhases = {"A rendszer könyvtárak létrehozása...", "A rendszer állományok telepítése...",
+                                         "A telepítés regisztrálása...", "A telepítés sikeresen végrehajtva!"};
+  ASSERT_GE(phases.size(), lastPhases.size());
+  EXPECT_EQ(std::vector<std::string>(phases.end() - 4, phases.end()), lastPhases);
+  std::vector<std::string> marks = SentTo(sent, IDC_ACTIVITY_MARK);
+  ASSERT_GE(marks.size(), 5u);
+  EXPECT_EQ(std::vector<std::string>(marks.end() - 5, marks.end()),
+            (std::vector<std::string>{".", "..", "...", "....", "....."}));
+  ASSERT_FALSE(SentTo(sent, IDC_PERCENT).empty());
+  EXPECT_EQ(SentTo(sent, IDC_PERCENT).back(), "100.0%");
+  ASSERT_FALSE(SentTo(sent, IDC_FILE_LINE).empty());
+  EXPECT_EQ(SentTo(sent, IDC_FILE_LINE).back(), "   ....");
   EXPECT_TRUE(IsWindow(setup_));  // kept for the program group
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(setup_, IDOK)));
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "resources/resource_ids.h"
 
@@ -31,7 +33,41 @@ TEST(Resources, StringsAreHungarianUtf16) {
   wchar_t wide[64] = {};
   ASSERT_GT(LoadStringW(GetModuleHandleA(nullptr), IDS_CAPTION, wide, 64), 0);
   EXPECT_EQ(wide[16], L'\x00E9');
-  EXPECT_EQ(MAKELANGID(LANG_HUNGARIAN, SUBLANG_DEFAULT), 1038);
+}
+
+BOOL CALLBACK NoteLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
+  reinterpret_cast<std::vector<WORD>*>(found)->push_back(language);
+  return TRUE;
+}
+
+// Every block of the string table is Hungarian (1038) and only Hungarian.
+TEST(Resources, StringTableHasOneLanguage) {
+  for (UINT id : {IDS_CAPTION, IDS_ERROR_WORD, IDS_OVERWRITE_EXISTING, IDS_WRONG_DISC}) {
+    std::vector<WORD> found;
+    EnumResourceLanguagesA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(id / 16 + 1),
+                           NoteLanguage, reinterpret_cast<LONG_PTR>(&found));
+    EXPECT_EQ(found, std::vector<WORD>{1038}) << id;
+  }
+}
+
+// The installer's own manifest: present, runs as the user who starts it,
+// and asks for no version 6 common controls.
+TEST(Resources, ProgramManifest) {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  ASSERT_GT(n, 0u);
+  std::string program(path, n);
+  program = program.substr(0, program.find_last_of('\\') + 1) + "ZeltaWebInstall.exe";
+  HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr) << program;
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+  ASSERT_NE(found, nullptr);
+  HGLOBAL loaded = LoadResource(module, found);
+  std::string manifest(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
+  FreeLibrary(module);
+  EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
+  EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  EXPECT_EQ(manifest.find("<dependency"), std::string::npos);
 }
 
 TEST(Resources, MessagesKeepTheLettersOnlyWindows1250Has) {
