@@ -7,11 +7,13 @@
 
 namespace {
 
-// A missing variable leaves the directory empty.
+// A missing variable leaves the directory empty, and so does one longer
+// than the field holds: cut, it would name another folder, and the targets
+// below it are refused instead.
 void ReadWindowsDirectory() {
   char windir[MAX_PATH];
   DWORD n = GetEnvironmentVariableA("windir", windir, sizeof windir);
-  if (n == 0 || n >= sizeof windir) windir[0] = '\0';
+  if (n == 0 || n >= sizeof InstallState.WindowsDirectory) windir[0] = '\0';
   TextCopy(InstallState.WindowsDirectory, windir);
 }
 

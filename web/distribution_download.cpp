@@ -110,11 +110,11 @@ bool FetchCatalogue() {
   IniLookup("System", "RootDirectory", root, sizeof root, catalogue, size);
   // The root is one folder name (or a path) below the drive's root; one
   // that would lead elsewhere is no usable root, nor is one too long for
-  // the installation's paths (cut, it would name another folder: a value
-  // longer than a catalogue line can hold always is).
+  // the paths the run builds on it (cut, they would name other folders: a
+  // value longer than a catalogue line can hold always is). Decided here
+  // once, so that those paths are whole wherever they are built later.
   const char systemFolder[] = "\\ZeltaWin32\\";
-  bool fits = strlen(InstallState.BasePath) + strlen(root) + strlen(systemFolder) < sizeof InstallState.BasePath;
-  if (root[0] == '*' || !IsSafeSourceName(root) || !fits) {
+  if (root[0] == '*' || !IsSafeSourceName(root) || !RootDirectoryFits(InstallState.TargetDrive, root)) {
     HWND owner = GetFocus();
     if (owner == nullptr) owner = InstallState.ProgressDialog;
     MessageBoxA(owner, "A telepítési könyvtár nem található a WEB-en!", "ZeltaCAD System Error!",

@@ -47,10 +47,11 @@ struct FileTransfer {
 };
 
 // Creates the folders between the download area's disc folder and a nested
-// file name ("Systems\bin\zelta.exe" needs Systems and Systems\bin).
-void MakeParentFolders(const char* discFolder, const char* fileName) {
+// file name ("Systems\bin\zelta.exe" needs Systems and Systems\bin), given
+// the file's whole local path.
+void MakeParentFolders(const char* localPath, const char* fileName) {
   char path[TextSize];
-  BuildLocalPath(path, sizeof path, discFolder, fileName);
+  TextCopy(path, localPath);
   size_t start = strlen(path) - strlen(fileName);
   for (size_t i = start; path[i] != '\0'; ++i) {
     if (path[i] != '\\' && path[i] != '/') continue;
@@ -248,25 +249,29 @@ bool DownloadFile(const char* discFolder, const char* fileName, bool progress) {
   BuildDisplayText(text, sizeof text, discFolder, fileName);
   ShowProgressItem(IDC_FILE_LINE, text);
 
-  // A name from the server's file list must stay inside its disc folder.
-  if (!IsSafeSourceName(fileName)) {
+  // A name from the server's file list must stay inside its disc folder,
+  // and its whole path there must fit: cut, it would name another file.
+  FileTransfer t = {};
+  if (!IsSafeSourceName(fileName) || !BuildWholeLocalPath(t.path, sizeof t.path, discFolder, fileName)) {
     RecordDownloadFailure(discFolder, fileName, TransferBadAnswer, 0);
     return true;
   }
 
-  FileTransfer t = {};
   t.discFolder = discFolder;
   t.fileName = fileName;
   t.progress = progress;
   t.filtered = IsFilteredName(fileName);
-  BuildRemoteUrl(t.url, sizeof t.url, discFolder, fileName);
-  BuildLocalPath(t.path, sizeof t.path, discFolder, fileName);
+  // A cut address would ask for another file (or none) under this name.
+  if (BuildRemoteUrl(t.url, sizeof t.url, discFolder, fileName) >= sizeof t.url - 1) {
+    RecordDownloadFailure(discFolder, fileName, TransferBadAnswer, 0);
+    return true;
+  }
   if (strlen(t.path) + strlen(DownloadRecordSuffix) < sizeof t.recordPath) {
     TextCopy(t.recordPath, t.path);
     TextAppend(t.recordPath, DownloadRecordSuffix);
   }
   t.recordKnown = ReadRecord(t);
-  MakeParentFolders(discFolder, fileName);
+  MakeParentFolders(t.path, fileName);
 
   TransferOutcome outcome = TransferLocalWrite;
   t.buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, TransferBufferSize));

@@ -2,9 +2,11 @@
 
 #include <cstring>
 
+#include "catalogue/catalogue_names.h"
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "common/device_name.h"
+#include "install/install_paths.h"
 
 #ifndef ZELTA_WEB_HOST
 #define ZELTA_WEB_HOST "www.zeltasoft.example"
@@ -75,6 +77,35 @@ size_t BuildLocalPath(char* out, size_t size, const char* discFolder, const char
     n = TextAppend(out, size, fileName);
   }
   return n;
+}
+
+bool BuildWholeLocalPath(char* out, size_t size, const char* discFolder, const char* fileName) {
+  size_t whole = strlen(InstallState.BasePath) + strlen(DownloadFolder) + 1;
+  if (discFolder != nullptr) whole += strlen(discFolder);
+  if (fileName != nullptr) whole += 1 + strlen(fileName);
+  if (BuildLocalPath(out, size, discFolder, fileName) == whole) return true;
+  TextCopy(out, size, "");
+  return false;
+}
+
+bool RootDirectoryFits(int drive, const char* root) {
+  char system[TextSize], area[TextSize];
+  if (!FormatSystemFolder(system, sizeof system, drive, root) ||
+      !JoinWhole(area, sizeof area, system, "\\", DownloadFolder, "\\")) {
+    return false;
+  }
+  for (int disc = 1; disc <= DiscCount; ++disc) {
+    char discFolder[32], listName[32];
+    FormatDiscFolder(discFolder, sizeof discFolder, disc);
+    FormatFileListName(listName, sizeof listName, disc);
+    char folder[TextSize], path[TextSize];
+    if (!JoinWhole(folder, sizeof folder, area, discFolder) ||
+        !JoinWhole(path, sizeof path, folder, "\\", listName) ||
+        (disc == 1 && !JoinWhole(path, sizeof path, folder, "\\", CatalogueFileName))) {
+      return false;
+    }
+  }
+  return true;
 }
 
 size_t BuildDisplayText(char* out, size_t size, const char* discFolder, const char* fileName) {

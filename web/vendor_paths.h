@@ -30,6 +30,19 @@ size_t BuildRemoteUrl(char* out, size_t size, const char* discFolder, const char
 // InstallState.BasePath + "Install\", then the disc folder, then "\" + name.
 size_t BuildLocalPath(char* out, size_t size, const char* discFolder, const char* fileName);
 
+// The same, refused instead of cut: false, with out empty, when the whole
+// path does not fit (cut, it would name another file).
+bool BuildWholeLocalPath(char* out, size_t size, const char* discFolder, const char* fileName);
+
+// True when the paths the run builds on this root from fixed names all fit
+// in a path buffer (at most 255 characters): the download area, every disc
+// folder with its file list and the catalogue's copy in Disc_01 (the
+// installed system's fixed paths and the base of every target are shorter).
+// Decided once, when the root is read; only the names from the file lists
+// and the catalogue's lists come on top, and those are refused where they
+// are joined if the whole does not fit.
+bool RootDirectoryFits(int drive, const char* root);
+
 // "https://... .../VarnelDemo/Disc_nn/name" (or "http://... .../..."):
 // never the host or the update folder.
 size_t BuildDisplayText(char* out, size_t size, const char* discFolder, const char* fileName);

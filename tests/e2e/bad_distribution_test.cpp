@@ -290,10 +290,12 @@ TEST_F(BadDistribution, DotNamedRootDirectoryWritesNothing) {
 // The server's catalogue is read in lines of at most 255 bytes, so a root
 // directory of 255, 256 or 4000 bytes would become a root of 241
 // characters: another folder than the catalogue names, and one whose
-// paths no longer fit. It is refused like a missing root, and nothing is
+// paths no longer fit. A root of 213 is read whole, but the file list of
+// disc 15 in its download area ("\ZeltaWin32\Install\Disc_15\Fajls_15.ini")
+// would not fit. Each is refused like a missing root, and nothing is
 // created.
 TEST_F(BadDistribution, OverlongRootDirectoryIsRefused) {
-  for (size_t n : {255, 256, 4000}) {
+  for (size_t n : {213, 255, 256, 4000}) {
     SCOPED_TRACE(n);
     ServeOnBoth(Catalogue, Replaced(SiteFile(Catalogue), "RootDirectory=V92EDemo", "RootDirectory=" + std::string(n, 'R')));
     RunOutcome run = Run({IDOK});
@@ -302,6 +304,42 @@ TEST_F(BadDistribution, OverlongRootDirectoryIsRefused) {
     EXPECT_TRUE(run.AddedContaining("rrrrrrrrrr").empty());
     EXPECT_FALSE(run.Requested("Fajls_"));
     EXPECT_FALSE(PathExists(SampleRoot));
+    RestoreSite();
+  }
+}
+
+// The longest root taken (212 characters) leaves room for the download
+// area's fixed paths, but the path of the first file, Setup\setup.ini,
+// would be 258 characters there; and with the sample's root a source name
+// of 217 characters would make a path of 256, and one of 197 an address of
+// 263 on the download host. Each is refused before it is
+// asked for, as a name that leaves its folder is: cut, it would be stored
+// under another file's name. The run ends as cancelled, naming the file.
+TEST_F(BadDistribution, SourcesTooLongForTheDownloadAreaAreRefusedNotCut) {
+  struct Case {
+    std::string root;
+    std::string source;  // as the file list names it
+  };
+  const std::vector<Case> cases = {
+      {std::string(212, 'R'), "\\Setup\\setup.ini"},
+      {"V92EDemo", "\\Setup\\" + std::string(211, 'S')},
+      // Fits the download area (235), but not the address (263).
+      {"V92EDemo", "\\Setup\\" + std::string(190, 'U')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.root.size()) + " " + std::to_string(c.source.size()));
+    const std::string root = "C:\\" + c.root;
+    ServeOnBoth(Catalogue, Replaced(SiteFile(Catalogue), "RootDirectory=V92EDemo", "RootDirectory=" + c.root));
+    ServeOnBoth(FileList1, Replaced(SiteFile(FileList1), SetupFile1, "File1=" + c.source + " *?\\ZeltaWin32\\zelta.ini\r\n"));
+    RunOutcome run = Run({}, root);
+    ExpectCancelled(run);
+    ExpectMessages(run, {});
+    EXPECT_EQ(run.messageArea, "\n\nA(z) ' Disc_01/" + c.source.substr(1) +
+                                   " ' fájl letöltése sikertelen:\na kiszolgáló válasza nem használható!");
+    EXPECT_TRUE(run.Requested("Disc_01/Fajls_1.ini"));
+    EXPECT_FALSE(run.Requested("Disc_01/Setup/"));
+    EXPECT_FALSE(PathExists(root + "\\ZeltaWin32\\Install\\Disc_01\\Setup"));
+    EXPECT_FALSE(PathExists(root + "\\ZeltaWin32\\zelta.ini"));
     RestoreSite();
   }
 }

@@ -48,6 +48,50 @@ TEST_F(VendorPathsTest, LocalPathsBelowTheDownloadArea) {
   EXPECT_STREQ(path, "D:\\V92EDemo\\ZeltaWin32\\Install\\");
 }
 
+// A name that makes the path one character too long is refused whole, not
+// cut to another file's name.
+TEST_F(VendorPathsTest, WholeLocalPathsAreRefusedRatherThanCut) {
+  TextCopy(InstallState.BasePath, "D:\\V92EDemo\\ZeltaWin32\\");
+  const std::string area = "D:\\V92EDemo\\ZeltaWin32\\Install\\Disc_01\\";  // 39 characters
+  struct Case {
+    size_t nameLength;
+    bool whole;
+  } cases[] = {{1, true}, {216, true}, {217, false}, {255, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.nameLength);
+    const std::string name = std::string(c.nameLength, 'n');
+    char path[256] = "stale";
+    EXPECT_EQ(BuildWholeLocalPath(path, sizeof path, "Disc_01", name.c_str()), c.whole);
+    EXPECT_EQ(std::string(path), c.whole ? area + name : "");
+  }
+  char path[256];
+  EXPECT_TRUE(BuildWholeLocalPath(path, sizeof path, "Disc_15", nullptr));
+  EXPECT_STREQ(path, "D:\\V92EDemo\\ZeltaWin32\\Install\\Disc_15");
+  EXPECT_TRUE(BuildWholeLocalPath(path, sizeof path, nullptr, nullptr));
+  EXPECT_STREQ(path, "D:\\V92EDemo\\ZeltaWin32\\Install\\");
+}
+
+// The longest path built on the root from fixed names is the file list of
+// disc 15: "X:\" + root + "\ZeltaWin32\Install\Disc_15\Fajls_15.ini", 43
+// characters besides the root, so a root of 212 is the longest taken.
+TEST_F(VendorPathsTest, RootDirectoryFitsOnlyWhenItsLongestFixedPathDoes) {
+  struct Case {
+    std::string root;
+    bool fits;
+  } cases[] = {
+      {"V92EDemo", true},
+      {std::string(212, 'R'), true},
+      {std::string(100, 'R') + "\\" + std::string(111, 'R'), true},
+      {std::string(213, 'R'), false},
+      {std::string(241, 'R'), false},  // leaves the BasePath itself whole
+      {std::string(255, 'R'), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.root.size());
+    EXPECT_EQ(RootDirectoryFits(3, c.root.c_str()), c.fits);
+  }
+}
+
 TEST_F(VendorPathsTest, DisplayTextHidesHostAndFolder) {
   char text[256];
   InstallState.SecureMode = 1;

@@ -491,6 +491,28 @@ TEST_F(FileInstallationTest, SourcesOutsideTheDiscFolderAreNotRead) {
   EXPECT_EQ(InstallState.ProgressDone, 0);
 }
 
+// A source whose path in the download area is one character too long is
+// refused with message 9 (the path cut as the message is), not read under
+// its cut name, which does exist; one that fits exactly is copied.
+TEST_F(FileInstallationTest, SourcesTooLongForTheirPathAreRefusedNotCut) {
+  Disc(1, {ComponentSystems}, "Egy");
+  const size_t room = 255 - DiscFolder(1).size();  // the source field of a 255-character path
+  const std::string fits = "\\" + std::string(room - 1, 'f');
+  const std::string over = "\\" + std::string(room, 'o');
+  WriteSource(1, fits, "fff");
+  const std::string overPath = Source(1, over);
+  ASSERT_EQ(overPath.size(), 256u);
+  WriteBytes(overPath.substr(0, 255), "cut");
+  WriteFileList(1, "[Systems]\r\nFile1=" + fits + " \\fits.txt\r\nFile2=" + over + " \\over.txt\r\n");
+
+  MessageBoxAnswerer boxes(InstallState.Caption, {IDOK}, 0);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(boxes.texts(), std::vector<std::string>{SourceOpenText(overPath).substr(0, 255)});
+  EXPECT_EQ(Contents(Target("\\fits.txt")), "fff");
+  EXPECT_FALSE(PathExists(Target("\\over.txt")));
+  EXPECT_EQ(InstallState.ProgressDone, 3);
+}
+
 TEST_F(FileInstallationTest, FileOfExactlyOneBlockShowsTheSpinnerOnce) {
   Disc(1, {ComponentSystems}, "Egy");
   InstallState.ProgressTotal = 1024000;

@@ -261,6 +261,26 @@ TEST(StartUp, MissingWindirLeavesTheWindowsDirectoryEmpty) {
   EXPECT_STREQ(InstallState.WindowsDirectory, "");
 }
 
+// A windir the 80-byte field cannot hold is not cut to another folder's
+// name: the field stays empty, as for a missing variable.
+TEST(StartUp, WindirLongerThanItsFieldLeavesTheWindowsDirectoryEmpty) {
+  char windir[MAX_PATH] = {};
+  ASSERT_GT(GetEnvironmentVariableA("windir", windir, sizeof windir), 0u);
+  struct Case {
+    size_t length;
+    bool kept;
+  } cases[] = {{79, true}, {80, false}, {259, false}, {300, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    const std::string value = "C:\\" + std::string(c.length - 3, 'W');
+    SetEnvironmentVariableA("windir", value.c_str());
+    lstrcpyA(InstallState.WindowsDirectory, "stale");
+    EXPECT_EQ(RunInstallerWithoutWindow(), WindowsFailedExitCode);
+    EXPECT_EQ(std::string(InstallState.WindowsDirectory), c.kept ? value : "");
+  }
+  SetEnvironmentVariableA("windir", windir);
+}
+
 // --- CentreWindow ------------------------------------------------------------
 
 class CentreWindowTest : public ::testing::Test {

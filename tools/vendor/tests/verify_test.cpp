@@ -166,6 +166,8 @@ TEST(VerifySite, EachBreakIsFoundWhereItIs) {
        "[Directorys]\r\n" + longLine + "\r\n", {{WebFolder, Catalogue, ";xxx", "301 bytes"}}},
       {"root directory climbing up", Edit, BothHosts, Catalogue, "RootDirectory=V92EDemo",
        "RootDirectory=..\\V92EDemo", {{WebFolder, Catalogue, "RootDirectory=", "'..'"}}},
+      {"root directory too long for the download area", Edit, BothHosts, Catalogue, "RootDirectory=V92EDemo",
+       "RootDirectory=" + std::string(213, 'R'), {{WebFolder, Catalogue, "RootDirectory=", "would pass 255"}}},
       {"root directory missing", Edit, BothHosts, Catalogue, "RootDirectory=V92EDemo\r\n", "",
        {{WebFolder, Catalogue, "[System]", "no RootDirectory"}}},
       {"disc section without its file list", Remove, BothHosts, FileList2, "", "",

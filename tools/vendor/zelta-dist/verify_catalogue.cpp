@@ -35,11 +35,10 @@ void CheckRoot(const IniSection& system, CatalogueFacts& facts, SiteProblems& pr
     AddProblem(problems, file, root.line, "RootDirectory " + Quoted(value) + " " + fault);
   } else if (!NameFault(value).empty()) {
     AddProblem(problems, file, root.line, "RootDirectory: " + Cp1250ToUtf8(NameFault(value)));
-  } else if (InstallerBasePath(value).size() >= sizeof InstallState.BasePath) {
+  } else if (!RootDirectoryFits(VerifyDrive, value.c_str())) {
     AddProblem(problems, file, root.line,
-               "RootDirectory is " + std::to_string(value.size()) + " characters; with \"X:\\\" and " +
-                   "\"\\ZeltaWin32\\\" the installer holds at most " +
-                   std::to_string(sizeof InstallState.BasePath - InstallerBasePath("").size() - 1));
+               "RootDirectory is " + std::to_string(value.size()) + " characters; the installer refuses it, " +
+                   "since its paths in the download area would pass 255 characters");
   } else {
     facts.rootUsable = true;
     facts.root = value;
