@@ -16,3 +16,11 @@ configure_build() {
     *) echo "configure_build: no build named $1" >&2; return 2 ;;
   esac >/dev/null
 }
+
+# Runs "bash FILE" in the emulated machine (tools/vm/guest.sh), with the
+# checkout and the build folder shared at their own paths.
+run_in_guest() {
+  local shares=("$root")
+  case $build/ in "$root"/*) ;; *) shares+=("$build") ;; esac
+  "$root/tools/vm/guest.sh" run "$1" "${shares[@]}"
+}

@@ -27,9 +27,8 @@ if [ "${ZELTA_DEMO_BUILT:-}" != 1 ]; then
     echo "demo: this kernel runs no 32-bit programs; running Wine in an emulated machine (tools/vm/guest.sh)"
     guest_cmd=$build/guest-demo.sh
     printf '#!/bin/bash\nZELTA_DEMO_BUILT=1 BUILD_DIR=%q exec %q\n' "$build" "$root/scripts/demo.sh" > "$guest_cmd"
-    shares=("$root")
-    case $build/ in "$root"/*) ;; *) shares+=("$build") ;; esac
-    exec "$root/tools/vm/guest.sh" run "$guest_cmd" "${shares[@]}"
+    run_in_guest "$guest_cmd"
+    exit
   fi
 fi
 

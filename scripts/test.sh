@@ -43,8 +43,6 @@ else
   printf '#!/bin/bash\nexec ctest --test-dir %q --output-on-failure' "$build/win" > "$guest_cmd"
   printf ' %q' "$@" >> "$guest_cmd"
   echo >> "$guest_cmd"
-  shares=("$root")
-  case $build/ in "$root"/*) ;; *) shares+=("$build") ;; esac
-  "$root/tools/vm/guest.sh" run "$guest_cmd" "${shares[@]}" || status=1
+  run_in_guest "$guest_cmd" || status=1
 fi
 exit $status
