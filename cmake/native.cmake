@@ -24,7 +24,7 @@ target_link_libraries(portable_tests PRIVATE zelta_portable GTest::gtest_main)
 add_test(NAME native.portable COMMAND portable_tests)
 
 # The vendor's side for tests: zelta-dist, the fault server, vendor-net.sh.
-add_subdirectory(tools/vendor)
+add_subdirectory(tools/distribution)
 
 # Install steps: registry record, fonts, desktop link, program group and
 # launch (the text logic that needs no Windows).

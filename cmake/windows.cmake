@@ -87,7 +87,7 @@ zelta_wine_test(win.program-runs app_tests --gtest_filter=Program.*)
 set_tests_properties(win.program-runs PROPERTIES RUN_SERIAL TRUE)
 
 # The web transfer against the loopback vendor server: inside a private
-# network namespace (tools/vendor/vendor-net.sh) with a Wine prefix of its
+# network namespace (tools/distribution/vendor-net.sh) with a Wine prefix of its
 # own, whose wineserver starts inside that namespace.
 add_executable(web_tests
   tests/win/web_transfer_test.cpp
@@ -99,7 +99,7 @@ add_executable(web_tests
 zelta_target_options(web_tests)
 target_link_libraries(web_tests PRIVATE zelta_windows GTest::gtest_main)
 
-set(ZELTA_VENDOR_NET ${PROJECT_SOURCE_DIR}/tools/vendor/vendor-net.sh)
+set(ZELTA_VENDOR_NET ${PROJECT_SOURCE_DIR}/tools/distribution/vendor-net.sh)
 set(ZELTA_NATIVE_BUILD ${CMAKE_BINARY_DIR}/../native CACHE PATH "The native build (vendor tools)")
 
 # Runs a test program under Wine inside the vendor's private network.

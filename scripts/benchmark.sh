@@ -136,7 +136,7 @@ sample_memory() {
 # medium and small files.
 write_description() {  # MIB FILE
   local total=$(( $1 * 1048576 )) out=$2 i size seed source
-  cp "$root/tools/vendor/sample.dist" "$out"
+  cp "$root/tools/distribution/sample.dist" "$out"
   {
     echo
     echo "# Added by scripts/benchmark.sh for $1 MiB."
@@ -218,7 +218,7 @@ trap '"$harness" stop "$wine_dir"' EXIT
 echo "== installing with ZeltaWebInstall.exe, then the same with curl and cp"
 status=0
 ZELTA_FAULT_SERVER=$build/native/fault-server \
-  "$root/tools/vendor/vendor-net.sh" --site "$bench/site" --state "$bench/state" \
+  "$root/tools/distribution/vendor-net.sh" --site "$bench/site" --state "$bench/state" \
     --web-host "$web_host" --download-host "$download_host" "${net[@]}" -- "$self" __inside || status=$?
 
 # Every installed file must be right, or the times mean nothing.

@@ -26,7 +26,7 @@ void MakeParents(const std::string& path) {
 std::string SitePath() {
   const char* site = getenv("ZELTA_SITE");
   if (site == nullptr || site[0] != '/') {
-    ADD_FAILURE() << "ZELTA_SITE is not set: run under tools/vendor/vendor-net.sh";
+    ADD_FAILURE() << "ZELTA_SITE is not set: run under tools/distribution/vendor-net.sh";
     return "Z:\\nonexistent";
   }
   return "Z:" + ToWindows(site);
@@ -93,7 +93,7 @@ std::string ServerAccessLog() {
   const char* state = getenv("ZELTA_VENDOR_STATE");
   std::string log;
   if (state == nullptr || state[0] != '/') {
-    ADD_FAILURE() << "ZELTA_VENDOR_STATE is not set: run under tools/vendor/vendor-net.sh";
+    ADD_FAILURE() << "ZELTA_VENDOR_STATE is not set: run under tools/distribution/vendor-net.sh";
     return log;
   }
   ReadLocalFile("Z:" + ToWindows(state) + "\\nginx-access.log", &log);

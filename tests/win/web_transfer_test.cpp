@@ -1,5 +1,5 @@
 // The web transfer against the loopback vendor server, through WinINet.
-// Runs inside tools/vendor/vendor-net.sh (private network, the vendor's host
+// Runs inside tools/distribution/vendor-net.sh (private network, the vendor's host
 // names on 127.0.0.1, a trusted test CA).
 #include <windows.h>
 #include <wininet.h>

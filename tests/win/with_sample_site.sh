@@ -16,11 +16,11 @@ while [ $# -gt 0 ] && [ "$1" != "--" ]; do net+=("$1"); shift; done
 [ "${1:-}" = "--" ] && shift
 
 here=$(cd "$(dirname "$0")/../.." && pwd)
-sample=$here/tools/vendor/sample.dist
+sample=$here/tools/distribution/sample.dist
 rm -rf "$work/site" "$work/expect"
 mkdir -p "$work"
 defines=(--define "PRODUCT=$product" --define "FONT=$font")
 "$dist" "${defines[@]}" site "$sample" "$work/site"
 "$dist" "${defines[@]}" expect "$sample" "$work/expect"
 export ZELTA_EXPECT=$work/expect
-exec "$here/tools/vendor/vendor-net.sh" --site "$work/site" --state "$work/state" "${net[@]}" -- "$@"
+exec "$here/tools/distribution/vendor-net.sh" --site "$work/site" --state "$work/state" "${net[@]}" -- "$@"
