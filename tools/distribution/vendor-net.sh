@@ -95,9 +95,12 @@ if [ "${ZELTA_VENDOR_NET_INSIDE:-}" != 1 ]; then
   if [ $silent_http = 1 ]; then args+=(--silent-http); elif [ $http = 0 ]; then args+=(--no-http); fi
   # A PID namespace as well: when this script (its first process) ends, the
   # kernel ends everything started in it, even after a SIGKILL.
+  # Started in the background, it would ignore SIGINT for good (bash's rule
+  # for background commands), and its SIGINT trap with it: Ctrl-C would
+  # never end a command that does not end by itself.
   export ZELTA_VENDOR_NET_INSIDE=1
   unshare --net --mount --pid --fork --kill-child=SIGTERM --mount-proc \
-    bash "$self" "${args[@]}" -- "$@" <&0 &
+    env --default-signal=INT bash "$self" "${args[@]}" -- "$@" <&0 &
   unshare_pid=$!
 
   # unshare holds SIGTERM and SIGINT back while it waits for its child, so
@@ -160,6 +163,9 @@ cleanup() {
 }
 
 on_signal() {
+  # Ctrl-C comes twice, from the terminal and passed on from outside; the
+  # bounded cleanup runs to its end once.
+  trap '' INT TERM HUP
   echo "vendor-net: $1, stopping" >&2
   cleanup
   exit "$2"
