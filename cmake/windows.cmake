@@ -328,6 +328,21 @@ zelta_e2e_test(e2e.user FILTER -*NoHttps_*:*NoServer_*)
 zelta_e2e_test(e2e.no-https NET --no-https FILTER *NoHttps_*)
 zelta_e2e_test(e2e.no-server NET --no-https --no-http FILTER *NoServer_*)
 
+# The demo's film (tools/film/record.sh) of the demo's own run, checked with
+# ffprobe against the run's length.
+add_test(NAME e2e.film
+  COMMAND ${CMAKE_COMMAND} -E env
+    WINE_HARNESS_PREFIX=${ZELTA_WINE_DIR}/prefix-net
+    ZELTA_FAULT_SERVER=${ZELTA_NATIVE_BUILD}/fault-server
+    ZELTA_VIEWER_PAUSE_MS=1000
+    ${PROJECT_SOURCE_DIR}/tests/e2e/film_test.sh ${ZELTA_WINE_DIR} ${CMAKE_BINARY_DIR}/film
+    -- ${PROJECT_SOURCE_DIR}/tests/win/with_sample_site.sh ${CMAKE_BINARY_DIR}/vendor/e2e.film
+      ${ZELTA_NATIVE_BUILD}/zelta-dist $<TARGET_FILE:zelta_sample_product> ${ZELTA_SAMPLE_FONT}
+      -- --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST}
+      -- ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:e2e_tests>
+         --gtest_filter=EndToEnd.FullInstallationOverHttps)
+set_tests_properties(e2e.film PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL TRUE)
+
 # The benchmark's driver (scripts/benchmark.sh): times one installation of
 # the real program from the press of "Telepítés" to the success text.
 add_executable(install_timer tools/bench/install_timer.cpp tests/e2e/installer_session.cpp)

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake git
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 wine64 fonts-wine libgnutls30:i386
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick ffmpeg
   googletest locales
   nginx-light openssl ca-certificates curl libcurl4-openssl-dev iproute2 util-linux procps
   clang libclang-rt-14-dev
