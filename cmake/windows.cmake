@@ -5,9 +5,25 @@ enable_language(RC)
 add_link_options(-static -static-libgcc -static-libstdc++)
 add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0600 WINVER=0x0600)
 
+# The same sources build for 32-bit Windows (the shipped installer) and for
+# 64-bit Windows (its tests, under 64-bit Wine, where the host runs no 32-bit
+# programs).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(ZELTA_WINE_ARCH win64)
+  set(ZELTA_MANIFEST_ARCH amd64)
+  set(ZELTA_PE_FORM x86-64)
+else()
+  set(ZELTA_WINE_ARCH win32)
+  set(ZELTA_MANIFEST_ARCH x86)
+  set(ZELTA_PE_FORM i386)
+endif()
+
 # ctest runs every Windows program through Wine, with a prefix of this
-# build directory's own (made once, then reused).
+# build directory's own (made once, then reused). The harness reads from
+# the folder which Wine (32- or 64-bit) the build needs.
 set(ZELTA_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+file(MAKE_DIRECTORY ${ZELTA_WINE_DIR})
+file(CONFIGURE OUTPUT ${ZELTA_WINE_DIR}/arch CONTENT "${ZELTA_WINE_ARCH}\n")
 set(ZELTA_WINE_HARNESS ${PROJECT_SOURCE_DIR}/tools/wine/wine-harness.sh)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${ZELTA_WINE_HARNESS} run ${ZELTA_WINE_DIR})
 
@@ -42,8 +58,12 @@ target_link_libraries(zelta_windows PUBLIC zelta_portable wininet ws2_32 comctl3
 
 # Resources go in as an object library so that the test programs carry the
 # same string table as the installer.
+set(ZELTA_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(resources/installer.manifest.in ${ZELTA_GENERATED_DIR}/installer.manifest @ONLY)
 add_library(zelta_resources OBJECT resources/installer.rc)
-target_include_directories(zelta_resources PRIVATE ${PROJECT_SOURCE_DIR})
+target_include_directories(zelta_resources PRIVATE ${PROJECT_SOURCE_DIR} ${ZELTA_GENERATED_DIR})
+set_property(SOURCE resources/installer.rc APPEND PROPERTY
+  OBJECT_DEPENDS ${ZELTA_GENERATED_DIR}/installer.manifest)
 
 add_executable(ZeltaWebInstall WIN32 app/main.cpp $<TARGET_OBJECTS:zelta_resources>)
 zelta_target_options(ZeltaWebInstall)
@@ -77,10 +97,22 @@ zelta_wine_test(win.portable portable_tests_win)
 zelta_wine_test(win.windows windows_tests --gtest_shuffle)
 zelta_wine_test(win.error-word windows_tests --gtest_filter=ErrorFormatter.AFailedLoadIsNotKept)
 
-# The installer itself: a PE32 GUI program for i386 that starts and ends cleanly.
+# The installer itself: a GUI program of the build's form (PE32 i386, or
+# PE32+ x86-64) that starts and ends cleanly.
 zelta_wine_test(win.program-format
   ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAM=$<TARGET_FILE:ZeltaWebInstall>
-  -P ${PROJECT_SOURCE_DIR}/tests/check_pe_format.cmake)
+  -DFORM=${ZELTA_PE_FORM} -P ${PROJECT_SOURCE_DIR}/tests/check_pe_format.cmake)
+# The check tells the two forms apart: the other form is refused.
+if(ZELTA_PE_FORM STREQUAL "i386")
+  set(zelta_other_form x86-64)
+else()
+  set(zelta_other_form i386)
+endif()
+add_test(NAME win.program-format-other
+  COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DPROGRAM=$<TARGET_FILE:ZeltaWebInstall>
+  -DFORM=${zelta_other_form} -P ${PROJECT_SOURCE_DIR}/tests/check_pe_format.cmake)
+set_tests_properties(win.program-format-other PROPERTIES
+  PASS_REGULAR_EXPRESSION "is not a ${zelta_other_form} image")
 # It runs until its title window is closed: app_tests starts it, looks at the
 # title and the setup dialog on the screen, closes it and wants exit code 0.
 zelta_wine_test(win.program-runs app_tests --gtest_filter=Program.*)
@@ -324,7 +356,11 @@ function(zelta_e2e_test name)
            --gtest_filter=${ARG_FILTER})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900 RUN_SERIAL TRUE)
 endfunction()
-zelta_e2e_test(e2e.user FILTER -*NoHttps_*:*NoServer_*)
+# One whole installation and one cancel: part of the short set that proves
+# the shipped program where only an emulated machine can run it.
+zelta_e2e_test(e2e.user FILTER EndToEnd.FullInstallationOverHttps:EndToEnd.CancelDuringTheDownload)
+zelta_e2e_test(e2e.user-more
+  FILTER -*NoHttps_*:*NoServer_*:EndToEnd.FullInstallationOverHttps:EndToEnd.CancelDuringTheDownload)
 zelta_e2e_test(e2e.no-https NET --no-https FILTER *NoHttps_*)
 zelta_e2e_test(e2e.no-server NET --no-https --no-http FILTER *NoServer_*)
 
@@ -397,6 +433,11 @@ zelta_wine_test(win.app app_tests --gtest_filter=-Program.*)
 # distributions, and on drives that fill up or refuse writes.
 include(${PROJECT_SOURCE_DIR}/cmake/fault_matrix.cmake OPTIONAL)
 include(${PROJECT_SOURCE_DIR}/cmake/drive_faults.cmake OPTIONAL)
+
+# The short set (ctest -L shipped): the program's form and resources, one
+# whole installation worked as a user would and one cancel.
+set_tests_properties(win.program-format win.program-format-other win.windows e2e.user
+  PROPERTIES LABELS shipped)
 
 # Where Wine runs in an emulated machine (tools/vm/guest.sh) every test takes
 # several times as long, and the time limits grow with it.

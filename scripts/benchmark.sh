@@ -16,6 +16,9 @@
 #   2. fetches the same files (probe, catalogue, file lists, every stored
 #      file) with one curl over one kept-alive HTTPS connection and copies
 #      the fetched tree with one `cp -pR`, timed together.
+# It measures the Windows build that runs natively here and says which: the
+# shipped 32-bit program, or, where this kernel runs no 32-bit programs, the
+# 64-bit build of the same source under 64-bit Wine.
 # Then it checks every installed file against the expected content and
 # prints one table. Targets: installer/(curl+cp) at most 1.2, memory growth
 # over the idle setup dialog at most 8 MiB. Exit code 0 when the
@@ -29,7 +32,9 @@ root=$(cd "$(dirname "$self")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 bench=$build/bench
 harness=$root/tools/wine/wine-harness.sh
-wine_dir=$build/win/wine
+# The Windows build measured: the one that runs natively here (chosen below).
+winbuild=${ZELTA_BENCH_BUILD:-win}
+wine_dir=$build/$winbuild/wine
 web_host=www.zeltasoft.example
 download_host=download.zeltasoft.example
 
@@ -50,7 +55,7 @@ inside() {
   local sampler=$!
   local status=0
   WINE_HARNESS_PREFIX=$wine_dir/prefix-bench "$harness" run-isolated "$wine_dir" \
-    "$build/win/install_timer.exe" "$(winpath "$build/win/ZeltaWebInstall.exe")" \
+    "$build/$winbuild/install_timer.exe" "$(winpath "$build/$winbuild/ZeltaWebInstall.exe")" \
     "$(winpath "$result")" "$(winpath "$marks")" || status=$?
   touch "$marks/done"
   # The installer's requests, before curl's join them.
@@ -198,13 +203,19 @@ jobs=$(nproc 2>/dev/null || echo 2)
 . "$root/scripts/builds.sh"
 configure_build native
 cmake --build "$build/native" -j"$jobs" --target zelta-dist fault-server >/dev/null
-configure_build win
-cmake --build "$build/win" -j"$jobs" --target ZeltaWebInstall install_timer zelta_sample_product >/dev/null
+# The shipped 32-bit program where this kernel runs 32-bit programs; else
+# the 64-bit build of the same source under 64-bit Wine (an emulated machine
+# would measure the emulator).
+if host_runs_32bit; then winbuild=win; else winbuild=win64; fi
+export ZELTA_BENCH_BUILD=$winbuild
+wine_dir=$build/$winbuild/wine
+configure_build "$winbuild"
+cmake --build "$build/$winbuild" -j"$jobs" --target ZeltaWebInstall install_timer zelta_sample_product >/dev/null
 
 echo "== making a distribution of $mib MiB"
 rm -rf "$bench"
 mkdir -p "$bench"
-defines=(--define "PRODUCT=$build/win/zelta_sample_product.exe" --define "FONT=/usr/share/wine/fonts/webdings.ttf")
+defines=(--define "PRODUCT=$build/$winbuild/zelta_sample_product.exe" --define "FONT=/usr/share/wine/fonts/webdings.ttf")
 write_description "$mib" "$bench/bench.dist"
 dist=$build/native/zelta-dist
 "$dist" "${defines[@]}" list "$bench/bench.dist" > "$bench/files.tsv"
@@ -264,7 +275,15 @@ verdict() { awk "BEGIN { v = ($1); if (v) print \"met\"; else print \"MISSED\" }
 protocol=HTTPS
 [ "$ZELTA_BENCH_HTTP" = 1 ] && protocol=HTTP
 
+describe_build() {
+  case $winbuild in
+    win) echo "build/win: the shipped 32-bit program, 32-bit Wine" ;;
+    win64) echo "build/win64: the 64-bit build of the same source, 64-bit Wine (no 32-bit programs here)" ;;
+  esac
+}
+
 echo
+printf '%-46s %s\n' "program measured" "$(describe_build)"
 printf '%-46s %s\n' "distribution ($protocol)" "$files files, $real_bytes bytes installed, $stored_bytes bytes transferred"
 printf '%-46s %8.2f s  (download %.2f s, file installation %.2f s)\n' \
   "installer (\"Telepítés\" to success text)" "$seconds" "$download_s" "$files_s"

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake git
-  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine libgnutls30:i386
   xvfb xauth imagemagick ffmpeg
   googletest locales

@@ -24,6 +24,7 @@
 set -euo pipefail
 
 self=$(readlink -f "$0")
+. "$(dirname "$self")/apt-mirrors.sh"
 repo=$(cd "$(dirname "$self")/.." && pwd)
 suite=bookworm
 keyring=/usr/share/keyrings/debian-archive-keyring.gpg
@@ -78,24 +79,8 @@ ensure_debootstrap() {
     || { apt-get update -q && apt-get install -y -q debootstrap; }
 }
 
-# Prints "URI SUITE" for every enabled deb source apt reads on this machine,
-# as apt itself reads them (it prints the index files it would fetch).
-apt_sources() {
-  apt-get --print-uris update 2>/dev/null |
-    sed -n "s|^'\(.*\)/dists/\([^/]*\)/InRelease'.*|\1 \2|p"
-}
-
 find_mirrors() {
-  local sources
-  sources=$(apt_sources)
-  if [ -z "$mirror" ]; then
-    mirror=$(awk -v s="$suite" '$2 == s { print $1; exit }' <<<"$sources")
-    [ -n "$mirror" ] || die "no '$suite' source in this machine's apt sources; give --mirror URL"
-  fi
-  mirror=${mirror%/}
-  updates=$(awk -v m="$mirror" -v s="$suite-updates" '($1 == m || $1 == m "/") && $2 == s { print s; exit }' <<<"$sources")
-  security=$(awk -v s="$suite-security" '$2 == s { print $1; exit }' <<<"$sources")
-  security=${security%/}
+  find_debian_mirrors "$suite" "$mirror" || die "give --mirror URL"
 }
 
 # True when something is mounted at DIR or below it.
@@ -213,14 +198,7 @@ make_base() {
   debootstrap --variant=minbase "$suite" "$base" "$mirror"
   # The sources of the Debian 12 base image, on this machine's mirrors.
   rm -f "$base/etc/apt/sources.list"
-  {
-    printf 'Types: deb\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
-      "$mirror" "$suite${updates:+ $updates}" "$keyring"
-    if [ -n "$security" ]; then
-      printf '\nTypes: deb\nURIs: %s\nSuites: %s-security\nComponents: main\nSigned-By: %s\n' \
-        "$security" "$suite" "$keyring"
-    fi
-  } > "$base/etc/apt/sources.list.d/debian.sources"
+  write_debian_sources "$base/etc/apt/sources.list.d/debian.sources" "$suite" "$keyring"
   # Keep an apt proxy of this machine, if it has one (not a package).
   local proxy
   proxy=$(apt-config dump 2>/dev/null | grep -iE '^Acquire::(https?)::Proxy ' || true)

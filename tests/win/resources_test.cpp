@@ -66,6 +66,12 @@ TEST(Resources, ProgramManifest) {
   std::string manifest(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
   FreeLibrary(module);
   EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
+  // The manifest names the processor the program was built for.
+#ifdef _WIN64
+  EXPECT_NE(manifest.find("processorArchitecture=\"amd64\""), std::string::npos);
+#else
+  EXPECT_NE(manifest.find("processorArchitecture=\"x86\""), std::string::npos);
+#endif
   EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_EQ(manifest.find("<dependency"), std::string::npos);
 }

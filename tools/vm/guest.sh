@@ -8,6 +8,7 @@
 # host cannot run Wine itself.
 #
 #   guest.sh can-run-32bit        exit 0 when this kernel runs i386 programs
+#                                 (ZELTA_NO_32BIT=1: never)
 #   guest.sh image                build the guest disk once (about 5 minutes);
 #                                 rebuilt when its recipe below changes
 #   guest.sh run CMDFILE PATH...  boot the guest with each PATH shared at the
@@ -19,7 +20,9 @@
 set -euo pipefail
 
 state=${ZELTA_GUEST_DIR:-/var/cache/zelta-guest}
-mirror=http://deb.debian.org/debian
+keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+# The guest installs from the mirrors this machine's apt uses.
+. "$(dirname "$(readlink -f "$0")")/../apt-mirrors.sh"
 
 # What the Windows tests use inside the guest. The host builds everything,
 # the guest only runs it (the native vendor tools carry the sanitizers).
@@ -81,11 +84,15 @@ echo o > /proc/sysrq-trigger
 sleep 30
 '
 
+# The mirror is not part of the recipe: a disk built from another mirror
+# holds the same packages.
 recipe_stamp() {
-  printf '%s\n%s\n%s\n%s\n' "$mirror" "$guest_packages" "$guest_init" "$guest_hosts" | sha256sum | cut -d' ' -f1
+  printf '%s\n%s\n%s\n' "$guest_packages" "$guest_init" "$guest_hosts" | sha256sum | cut -d' ' -f1
 }
 
 can_run_32bit() {
+  # ZELTA_NO_32BIT=1 answers no on any host, to try the other road.
+  [ "${ZELTA_NO_32BIT:-}" != 1 ] || return 1
   # Wine's loader is an i386 program; on such a kernel it fails with
   # "Exec format error" before it prints its version.
   wine --version >/dev/null 2>&1
@@ -121,6 +128,7 @@ build_image() {
     return 0
   fi
   echo "guest: building the guest disk in $state (once; about 5 minutes)"
+  find_debian_mirrors bookworm || return 1
   local root=$state/root
   umount "$root/proc" 2>/dev/null || true
   rm -rf "$root" "$state/ready" "$state/root.img"
@@ -128,8 +136,7 @@ build_image() {
     bookworm "$root" "$mirror" > "$state/debootstrap.log" 2>&1 || {
       tail -20 "$state/debootstrap.log" >&2; return 1; }
   rm -f "$root/etc/apt/sources.list"
-  printf 'Types: deb\nURIs: %s\nSuites: bookworm bookworm-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n\nTypes: deb\nURIs: http://deb.debian.org/debian-security\nSuites: bookworm-security\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-    "$mirror" > "$root/etc/apt/sources.list.d/debian.sources"
+  write_debian_sources "$root/etc/apt/sources.list.d/debian.sources" bookworm "$keyring"
   # Package installs must not start services inside the chroot.
   printf '#!/bin/sh\nexit 101\n' > "$root/usr/sbin/policy-rc.d"
   chmod +x "$root/usr/sbin/policy-rc.d"

@@ -15,15 +15,36 @@
 #
 # WINE_HARNESS_PREFIX names another prefix than DIR/prefix; it is made as a
 # copy of DIR/prefix the first time.
+#
+# DIR/arch (written by the build) says which Wine runs the build's programs:
+# "win32" (the default) or "win64".
 set -euo pipefail
 
 cmd=${1:?command}; dir=${2:?directory}; shift 2
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 
+# Debian's wine, wineboot and wineserver commands take the 32-bit loader
+# whenever it is installed, so the 64-bit side calls its loader and server
+# by their own names (a link named wine that points at wine64 does not work).
+choose_wine() {
+  local arch=win32
+  [ -f "$dir/arch" ] && read -r arch < "$dir/arch"
+  case $arch in
+    win32)
+      wine=(wine); wineserver=wineserver
+      unset WINELOADER WINESERVER ;;
+    win64)
+      wine=(/usr/lib/wine/wine64); wineserver=/usr/lib/wine/wineserver64
+      export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64 ;;
+    *) echo "wine-harness: $dir/arch names no Wine: $arch" >&2; exit 2 ;;
+  esac
+  export WINEARCH=$arch
+}
+
 harness_env() {
   export WINEPREFIX=${WINE_HARNESS_PREFIX:-$dir/prefix}
-  export WINEARCH=win32
+  choose_wine
   export WINEDEBUG=${WINEDEBUG:--all}
   # No menu or desktop files in the real home, no Mono/Gecko prompts.
   export WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
@@ -50,17 +71,17 @@ make_locale() {
   [ -f "$dir/locale/hu_HU.UTF-8/LC_CTYPE" ]
 }
 
-# The Windows programs are 32-bit, and so is the Wine that runs them: a
-# kernel that runs no 32-bit programs (ia32 emulation off) can run none of
-# them. Say so plainly instead of failing somewhere in wineboot.
-check_32bit() {
+# A 32-bit build needs the 32-bit Wine, which a kernel that runs no 32-bit
+# programs (ia32 emulation off) cannot start. Say so plainly instead of
+# failing somewhere in wineboot.
+check_wine() {
   local out
-  if ! out=$(wine --version 2>&1); then
+  if ! out=$("${wine[@]}" --version 2>&1); then
     case $out in
       *"Exec format error"*|*"cannot execute binary file"*)
         echo "wine-harness: this machine's kernel runs no 32-bit programs (ia32 emulation is off;" \
-          "dmesg tells), so Wine and every Windows test cannot run here" >&2 ;;
-      *) echo "wine-harness: wine does not start: $out" >&2 ;;
+          "dmesg tells), so this 32-bit build's programs cannot run here (the 64-bit build can)" >&2 ;;
+      *) echo "wine-harness: ${wine[*]} does not start: $out" >&2 ;;
     esac
     return 1
   fi
@@ -69,7 +90,7 @@ check_32bit() {
 make_prefix() {
   local p=$WINEPREFIX
   [ -f "$p/.harness-ready" ] && return 0
-  check_32bit
+  check_wine
   rm -rf "$p"
   if [ "$p" != "$dir/prefix" ]; then
     # A copy of the build's prefix takes seconds instead of a new wineboot.
@@ -80,10 +101,10 @@ make_prefix() {
     mv -T "$p.new" "$p"
     return 0
   fi
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
+  "${wine[@]}" wineboot -i >/dev/null 2>&1
+  "$wineserver" -w
   # Windows that close in milliseconds and carry their own captions.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "${wine[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   # The shell folders point into the real home folder: make them real folders.
   local link
   for link in "$p"/drive_c/users/*/*; do
@@ -94,7 +115,7 @@ make_prefix() {
   done
   # Wine's own fonts are used only from the Fonts folder; dialog units depend on them.
   cp -f /usr/share/wine/fonts/* "$p/drive_c/windows/Fonts/"
-  wineserver -w
+  "$wineserver" -w
   touch "$p/.harness-ready"
 }
 
@@ -125,21 +146,21 @@ start_display() {
 # A persistent wineserver for WINEPREFIX makes every later process start
 # fast. Its output must not hold the caller's pipes open.
 server_up() {
-  setsid wineserver -p >/dev/null 2>&1 < /dev/null || true
-  wine cmd /c exit >/dev/null 2>&1 < /dev/null || true
+  setsid "$wineserver" -p >/dev/null 2>&1 < /dev/null || true
+  "${wine[@]}" cmd /c exit >/dev/null 2>&1 < /dev/null || true
 }
 
 # Ends the wineserver of WINEPREFIX and waits for it: a start right after
 # must not meet the old server on its way out.
 server_down() {
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
+  "$wineserver" -k >/dev/null 2>&1 || true
+  "$wineserver" -w >/dev/null 2>&1 || true
 }
 
 case $cmd in
   env)
     harness_env
-    for v in WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES LOCPATH LC_ALL DISPLAY; do
+    for v in WINEPREFIX WINEARCH WINELOADER WINESERVER WINEDEBUG WINEDLLOVERRIDES LOCPATH LC_ALL DISPLAY; do
       printf '%s=%q\n' "$v" "${!v:-}"
     done
     ;;
@@ -173,7 +194,7 @@ case $cmd in
   run)
     harness_env
     [ -f "$WINEPREFIX/.harness-ready" ] || "$0" prefix "$dir"
-    exec wine "$@"
+    exec "${wine[@]}" "$@"
     ;;
   run-isolated)
     harness_env
@@ -181,7 +202,7 @@ case $cmd in
     server_down
     server_up
     status=0
-    wine "$@" || status=$?
+    "${wine[@]}" "$@" || status=$?
     server_down
     exit $status
     ;;
