@@ -55,21 +55,26 @@ EOF
   fi
 fi
 
+# The shipped installer is the 32-bit build; where this kernel runs no 32-bit
+# programs, the 64-bit build of the same sources shows the same run.
+win=win
 if [ "${ZELTA_DEMO_BUILT:-}" != 1 ]; then
   "$root/scripts/setup.sh"
   . "$root/scripts/builds.sh"
+  if [ $guest = 0 ] && ! host_runs_32bit; then
+    win=win64
+    echo "demo: this kernel runs no 32-bit programs: showing the 64-bit build of the same sources under 64-bit Wine (--guest shows the shipped 32-bit one in an emulated machine)"
+  fi
   # Only what the demo runs: the vendor's tools, the installer, the stand-in
   # for the installed system and, for the automatic run, the driver.
   configure_build native
   cmake --build "$build/native" -j"$jobs" --target zelta-dist fault-server >/dev/null
   targets=(ZeltaWebInstall zelta_sample_product)
   [ $interactive = 1 ] || targets+=(e2e_tests)
-  configure_build win
-  cmake --build "$build/win" -j"$jobs" --target "${targets[@]}" >/dev/null
-  if [ $guest = 1 ] || ! "$root/tools/vm/guest.sh" can-run-32bit; then
-    # This kernel runs no 32-bit programs, so Wine cannot start here: the
-    # rest runs in an emulated x86 machine (slower, the same Wine).
-    echo "demo: running Wine in an emulated machine (tools/vm/guest.sh)"
+  configure_build $win
+  cmake --build "$build/$win" -j"$jobs" --target "${targets[@]}" >/dev/null
+  if [ $guest = 1 ]; then
+    echo "demo: running the shipped installer under Wine in an emulated x86 machine (tools/vm/guest.sh; slower)"
     guest_cmd=$build/guest-demo.sh
     printf '#!/bin/bash\nZELTA_DEMO_BUILT=1 BUILD_DIR=%q exec %q\n' "$build" "$self" > "$guest_cmd"
     run_in_guest "$guest_cmd"
@@ -77,20 +82,20 @@ if [ "${ZELTA_DEMO_BUILT:-}" != 1 ]; then
   fi
 fi
 
-wine_dir=$build/win/wine
+wine_dir=$build/$win/wine
 demo=$build/demo
 prefix=$wine_dir/prefix-demo
 harness=$root/tools/wine/wine-harness.sh
-installer=$build/win/ZeltaWebInstall.exe
+installer=$build/$win/ZeltaWebInstall.exe
 rm -rf "$demo" "$prefix"
 mkdir -p "$demo/screenshots"
 export ZELTA_FAULT_SERVER=$build/native/fault-server
 
-# The sample site, its server and COMMAND inside its private network.
-with_sample_site() {
-  "$root/tests/win/with_sample_site.sh" "$demo/vendor" "$build/native/zelta-dist" \
-    "$build/win/zelta_sample_product.exe" /usr/share/wine/fonts/webdings.ttf -- -- "$@"
-}
+# The sample site and its server, for tests/win/with_sample_site.sh (and
+# run_e2e.sh, which also turns the screenshots into PNG pictures); the
+# command to run inside its private network follows.
+site_args=("$demo/vendor" "$build/native/zelta-dist" "$build/$win/zelta_sample_product.exe"
+           /usr/share/wine/fonts/webdings.ttf -- --)
 
 # The person's run, inside that network: the installer on their screen; when
 # it has ended, its program group window stays until they press Enter.
@@ -127,7 +132,7 @@ if [ $interactive = 1 ]; then
   echo "   (the sample distribution is served from the loopback vendor server; Ctrl-C ends everything)"
   export harness wine_dir installer
   export -f interactive_run end_wine
-  WINE_HARNESS_PREFIX=$prefix with_sample_site bash -c interactive_run || status=$?
+  WINE_HARNESS_PREFIX=$prefix "$root/tests/win/with_sample_site.sh" "${site_args[@]}" bash -c interactive_run || status=$?
 else
   # A screen of its own: the film shows this run and nothing of a desktop.
   unset DISPLAY
@@ -138,9 +143,7 @@ else
   # person watching the film would.
   WINE_HARNESS_PREFIX=$prefix ZELTA_SHOTS=$demo/screenshots ZELTA_KEEP_INSTALLATION=1 ZELTA_VIEWER_PAUSE_MS=2000 \
     "$root/tools/film/record.sh" "$(cat "$wine_dir/display")" "$demo/installation.webm" "$demo/installation.gif" -- \
-    "$root/tests/e2e/run_e2e.sh" "$demo/vendor" "$build/native/zelta-dist" \
-      "$build/win/zelta_sample_product.exe" /usr/share/wine/fonts/webdings.ttf \
-      -- -- "$harness" run-isolated "$wine_dir" "$build/win/e2e_tests.exe" \
+    "$root/tests/e2e/run_e2e.sh" "${site_args[@]}" "$harness" run-isolated "$wine_dir" "$build/$win/e2e_tests.exe" \
       --gtest_filter=EndToEnd.FullInstallationOverHttps --gtest_brief=1 || status=$?
 fi
 
