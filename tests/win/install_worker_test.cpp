@@ -154,8 +154,8 @@ class InstallWorkerTest : public ::testing::Test {
   }
 
   static bool WaitForButton(HWND dialog, const char* text, DWORD ms = StatePatience) {
-    return WaitUntil([=] { return ItemText(dialog, IDCANCEL) == text && IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)); },
-                     ms);
+    return WaitUntil(
+        [=] { return ItemText(dialog, IDCANCEL) == text && IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)); }, ms);
   }
 
   // The message box the worker holds the run with.
