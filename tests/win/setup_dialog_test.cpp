@@ -105,13 +105,20 @@ void MouseClick(HWND dialog, int item) {
   SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   RECT box;
   GetWindowRect(GetDlgItem(dialog, item), &box);
-  SetCursorPos(box.left + 6, (box.top + box.bottom) / 2);
-  INPUT press[2] = {};
-  press[0].type = INPUT_MOUSE;
-  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  press[1].type = INPUT_MOUSE;
-  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, press, sizeof(INPUT));
+  // Every event carries the point itself: a cursor moved beforehand may not
+  // have arrived when a loaded machine delivers the press.
+  const int x = box.left + 6, y = (box.top + box.bottom) / 2;
+  const LONG dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  const LONG dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+  INPUT press[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    press[i].type = INPUT_MOUSE;
+    press[i].mi.dx = dx;
+    press[i].mi.dy = dy;
+    press[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  }
+  SendInput(3, press, sizeof(INPUT));
 }
 
 // One keystroke at the end of the drive field.
