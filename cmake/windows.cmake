@@ -124,6 +124,7 @@ set_tests_properties(win.program-runs PROPERTIES RUN_SERIAL TRUE)
 add_executable(web_tests
   tests/win/web_transfer_test.cpp
   tests/win/test_site.cpp
+  tests/win/wait_until.cpp
   tests/win/recording_dialog.cpp
   tests/win/message_box_answerer.cpp
   $<TARGET_OBJECTS:zelta_resources>
@@ -188,6 +189,7 @@ add_executable(install_steps_tests
   tests/win/program_group_test.cpp
   tests/win/install_test_support.cpp
   tests/win/test_site.cpp
+  tests/win/wait_until.cpp
   $<TARGET_OBJECTS:zelta_resources>
 )
 zelta_target_options(install_steps_tests)
@@ -279,6 +281,7 @@ add_executable(install_worker_tests
   tests/win/install_test_support.cpp
   tests/win/message_box_answerer.cpp
   tests/win/test_site.cpp
+  tests/win/wait_until.cpp
   $<TARGET_OBJECTS:zelta_resources>
 )
 zelta_target_options(install_worker_tests)
@@ -311,6 +314,7 @@ function(zelta_driver_tests name)
     tests/e2e/drive_snapshot.cpp
     tests/win/install_test_support.cpp
     tests/win/test_site.cpp
+    tests/win/wait_until.cpp
   )
   zelta_target_options(${name})
   target_link_libraries(${name} PRIVATE zelta_portable GTest::gtest_main ole32 uuid shell32 advapi32)
@@ -381,7 +385,7 @@ set_tests_properties(e2e.film PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RUN_
 
 # The benchmark's driver (scripts/benchmark.sh): times one installation of
 # the real program from the press of "Telepítés" to the success text.
-add_executable(install_timer tools/bench/install_timer.cpp tests/e2e/installer_session.cpp)
+add_executable(install_timer tools/bench/install_timer.cpp tests/e2e/installer_session.cpp tests/win/wait_until.cpp)
 zelta_target_options(install_timer)
 add_dependencies(install_timer ZeltaWebInstall zelta_sample_product)
 
@@ -398,6 +402,7 @@ target_link_libraries(zelta_windows PUBLIC comdlg32)
 add_executable(setup_dialog_tests
   tests/win/setup_dialog_test.cpp
   tests/win/message_box_answerer.cpp
+  tests/win/wait_until.cpp
   $<TARGET_OBJECTS:zelta_resources>
 )
 zelta_target_options(setup_dialog_tests)
@@ -419,6 +424,7 @@ add_executable(app_tests
   tests/win/title_painting_test.cpp
   tests/win/main_window_test.cpp
   tests/e2e/installer_session.cpp
+  tests/win/wait_until.cpp
   tests/win/gdi_census.cpp
   tests/win/picture_support.cpp
   $<TARGET_OBJECTS:zelta_resources>

@@ -165,13 +165,7 @@ class DriveFaultTest : public ::testing::Test {
   void ClearInstallations() {
     std::vector<char> drives = smallDrives_;
     drives.push_back('C');
-    for (char drive : drives) {
-      for (int i = 0; i < 100; ++i) {
-        RemoveTree(RootOn(drive));
-        if (!PathExists(RootOn(drive))) break;
-        Sleep(50);
-      }
-    }
+    for (char drive : drives) RemoveInstalledTree(RootOn(drive));
     DeleteMachineKey("Software\\ZeltaSoft\\ZeltaCAD");
     for (const char* key : {"Software\\Classes\\.zdw", "Software\\Classes\\.zbl", "Software\\Classes\\ZeltaCAD.Rajz",
                             "Software\\Classes\\ZeltaCAD.Blokk"})
@@ -263,11 +257,13 @@ class DriveFaultTest : public ::testing::Test {
       EXPECT_EQ(InstallerSession::Text(setup, DriveField), "C:");
     } else {
       InstallerSession::Type(setup, DriveField, std::string(1, drive).c_str());
-      EXPECT_EQ(InstallerSession::Text(setup, DriveField), std::string(1, drive) + ":");
+      const std::string field = std::string(1, drive) + ":";
+      EXPECT_TRUE(WaitUntil([&] { return InstallerSession::Text(setup, DriveField) == field; }))
+          << InstallerSession::Text(setup, DriveField);
       EXPECT_EQ(session.WaitForMessageBox(300), nullptr) << "the drive was not accepted";
     }
     InstallerSession::Click(setup, StartBox);
-    EXPECT_FALSE(InstallerSession::Checked(setup, StartBox));
+    EXPECT_TRUE(InstallerSession::WaitForCheck(setup, StartBox, false));
 
     DriveSnapshot systemBefore = TakeSnapshot("C:\\");
     DriveSnapshot driveBefore;

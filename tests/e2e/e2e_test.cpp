@@ -68,11 +68,7 @@ class EndToEnd : public ::testing::Test {
   void ClearInstallation() {
     // The installed system started by an earlier test may still be running
     // from the tree for a moment.
-    for (int i = 0; i < 100; ++i) {
-      RemoveTree(Root);
-      if (!PathExists(Root)) break;
-      Sleep(50);
-    }
+    RemoveInstalledTree(Root);
     DeleteMachineKey("Software\\ZeltaSoft\\ZeltaCAD");
     for (const char* key : {"Software\\Classes\\.zdw", "Software\\Classes\\.zbl", "Software\\Classes\\ZeltaCAD.Rajz",
                             "Software\\Classes\\ZeltaCAD.Blokk"})
@@ -181,7 +177,7 @@ TEST_F(EndToEnd, FullInstallationOverHttps) {
   LinkFields link = ReadLink(ShellFolder(CSIDL_DESKTOP) + "\\ZeltaCAD Demo.lnk");
   EXPECT_EQ(link.path, "C:\\V92EDemo\\ZeltaWin32\\ZeltaWin32.exe");
   EXPECT_TRUE(PathExists(ShellFolder(CSIDL_PROGRAMS) + "\\ZeltaCAD Demo\\ZeltaCAD 9.21 Demó.lnk"));
-  EXPECT_TRUE(WaitForFile(std::string(Root) + "\\ZeltaWin32\\started.txt", 10000));
+  EXPECT_TRUE(WaitForFile(std::string(Root) + "\\ZeltaWin32\\started.txt"));
   Sleep(ViewerPause(0));
 
   // Nothing was written beside the installation, the Fonts folder, the
@@ -228,8 +224,8 @@ TEST_F(EndToEnd, DeselectedComponentsAreLeftOut) {
   HWND progress = StartAndInstall(session, [](HWND setup) {
     InstallerSession::Click(setup, DrawingsBox);
     InstallerSession::Click(setup, HelpBox);
-    EXPECT_FALSE(InstallerSession::Checked(setup, DrawingsBox));
-    EXPECT_FALSE(InstallerSession::Checked(setup, HelpBox));
+    EXPECT_TRUE(InstallerSession::WaitForCheck(setup, DrawingsBox, false));
+    EXPECT_TRUE(InstallerSession::WaitForCheck(setup, HelpBox, false));
   });
   ASSERT_NE(progress, nullptr);
   InstallerSession::Progress seen = session.Follow(progress, nullptr);
@@ -268,13 +264,13 @@ TEST_F(EndToEnd, WrongDriveLettersAreReported) {
   ASSERT_NE(setup, nullptr);
 
   InstallerSession::Type(setup, DriveField, "1");
-  HWND box = session.WaitForMessageBox(10000);
+  HWND box = session.WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(InstallerSession::MessageText(box), "Cél meghajtó kijelölési hiba! [a - z, A - Z]");
   InstallerSession::Answer(box, IDOK);
 
   InstallerSession::Type(setup, DriveField, "d");  // no D: in the test prefix
-  box = session.WaitForMessageBox(10000);
+  box = session.WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(InstallerSession::MessageText(box), "A cél meghajtó - D: - nem üzemképes, vagy más hiba!");
   InstallerSession::Answer(box, IDOK);
@@ -282,7 +278,7 @@ TEST_F(EndToEnd, WrongDriveLettersAreReported) {
 
   // Install validates again and opens nothing.
   InstallerSession::Click(setup, InstallButton);
-  box = session.WaitForMessageBox(10000);
+  box = session.WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   InstallerSession::Answer(box, IDOK);
   EXPECT_EQ(session.WaitForProgressDialog(500), nullptr);
@@ -300,14 +296,10 @@ TEST_F(EndToEnd, DriveChooserSetsTheField) {
   ASSERT_NE(setup, nullptr);
   InstallerSession::Click(setup, 509);
   HWND chooser = nullptr;
-  for (int i = 0; i < 500 && chooser == nullptr; ++i) {
+  ASSERT_TRUE(WaitUntil([&] {
     chooser = FindWindowA("#32770", "Cél meghajtó kijelölése:");
-    if (chooser == nullptr || !IsWindowVisible(chooser)) {
-      chooser = nullptr;
-      Sleep(20);
-    }
-  }
-  ASSERT_NE(chooser, nullptr);
+    return chooser != nullptr && IsWindowVisible(chooser);
+  }));
   Shot("4-drive-chooser");
   HWND list = GetDlgItem(chooser, 1137);
   int count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0));
@@ -330,9 +322,10 @@ TEST_F(EndToEnd, DriveChooserSetsTheField) {
   PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(1137, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   Sleep(100);
   InstallerSession::Click(chooser, IDOK);
-  for (int i = 0; i < 250 && IsWindow(chooser); ++i) Sleep(20);
-  EXPECT_FALSE(IsWindow(chooser));
-  EXPECT_EQ(InstallerSession::Text(setup, DriveField), "Z:");
+  EXPECT_TRUE(WaitUntil([chooser] { return !IsWindow(chooser); }));
+  // The setup dialog writes the pick into the field once the chooser has gone.
+  EXPECT_TRUE(WaitUntil([setup] { return InstallerSession::Text(setup, DriveField) == "Z:"; }))
+      << InstallerSession::Text(setup, DriveField);
   EXPECT_EQ(session.WaitForMessageBox(500), nullptr);  // Z: is ready: nothing to report
 
   InstallerSession::Click(setup, IDCANCEL);

@@ -194,11 +194,7 @@ void FaultCase::ClearInstallation(const std::string& root) {
     ADD_FAILURE() << "not a root to remove: " << root;
     return;
   }
-  for (int i = 0; i < 100; ++i) {
-    RemoveTree(root);
-    if (!PathExists(root)) break;
-    Sleep(50);
-  }
+  RemoveInstalledTree(root);
   DeleteMachineKey(RecordKey);
   for (const char* key : {"Software\\Classes\\.zdw", "Software\\Classes\\.zbl", "Software\\Classes\\ZeltaCAD.Rajz",
                           "Software\\Classes\\ZeltaCAD.Blokk"})
@@ -236,7 +232,7 @@ RunOutcome FaultCase::Run(const std::vector<int>& answers, const std::string& ro
   // The installed system is not started afterwards: each case ends with the
   // installer itself.
   if (InstallerSession::Checked(setup, StartBox)) InstallerSession::Click(setup, StartBox);
-  EXPECT_FALSE(InstallerSession::Checked(setup, StartBox));
+  EXPECT_TRUE(InstallerSession::WaitForCheck(setup, StartBox, false));
 
   DriveSnapshot before = TakeSnapshot("C:\\");
   size_t logStart = AccessLog().size();

@@ -66,13 +66,9 @@ HWND InstallerSession::FindTopLevel(const std::function<bool(HWND)>& match) cons
 }
 
 HWND InstallerSession::WaitFor(const std::function<bool(HWND)>& match, DWORD ms) const {
-  DWORD start = GetTickCount();
-  do {
-    HWND found = FindTopLevel(match);
-    if (found != nullptr) return found;
-    Sleep(20);
-  } while (GetTickCount() - start < ms);
-  return nullptr;
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindTopLevel(match)) != nullptr; }, ms);
+  return found;
 }
 
 HWND InstallerSession::WaitForMainWindow(DWORD ms) {
@@ -102,7 +98,7 @@ std::string InstallerSession::MessageText(HWND box) {
 
 void InstallerSession::Answer(HWND box, int button) {
   PostMessageA(box, WM_COMMAND, button, 0);
-  for (int i = 0; i < 250 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(20);
+  WaitUntil([box] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
 
 void InstallerSession::Type(HWND dialog, int item, const char* text) {
@@ -127,6 +123,10 @@ std::string InstallerSession::Text(HWND dialog, int item) {
 
 bool InstallerSession::Checked(HWND dialog, int item) {
   return SendMessageA(GetDlgItem(dialog, item), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool InstallerSession::WaitForCheck(HWND dialog, int item, bool checked, DWORD ms) {
+  return WaitUntil([=] { return Checked(dialog, item) == checked; }, ms);
 }
 
 bool InstallerSession::Enabled(HWND dialog, int item) {

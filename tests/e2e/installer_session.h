@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/win/wait_until.h"
+
 class InstallerSession {
  public:
   // Starts the program with no arguments.
@@ -18,19 +20,23 @@ class InstallerSession {
 
   // The title window, the setup dialog and the progress dialog of the
   // program (null until they appear or after `ms` milliseconds).
-  HWND WaitForMainWindow(DWORD ms = 20000);
-  HWND WaitForSetupDialog(DWORD ms = 20000);
-  HWND WaitForProgressDialog(DWORD ms = 20000);
+  HWND WaitForMainWindow(DWORD ms = StatePatience);
+  HWND WaitForSetupDialog(DWORD ms = StatePatience);
+  HWND WaitForProgressDialog(DWORD ms = StatePatience);
 
   // A message box of the program with the installer's caption; null after ms.
-  HWND WaitForMessageBox(DWORD ms);
+  HWND WaitForMessageBox(DWORD ms = StatePatience);
   static std::string MessageText(HWND box);
+  // Presses a button of the box and waits until the box has gone.
   static void Answer(HWND box, int button);
 
   // Types a whole new text into an edit field, as one change.
   static void Type(HWND dialog, int item, const char* text);
-  // Clicks a button or check box (it must be enabled).
+  // Clicks a button or check box (it must be enabled). The click is posted:
+  // it takes effect when the program gets to it.
   static void Click(HWND dialog, int item);
+  // Waits until a check box shows `checked`; false if it does not within ms.
+  static bool WaitForCheck(HWND dialog, int item, bool checked, DWORD ms = StatePatience);
   static std::string Text(HWND dialog, int item);
   static bool Checked(HWND dialog, int item);
   static bool Enabled(HWND dialog, int item);
@@ -51,7 +57,7 @@ class InstallerSession {
                   const std::function<void(HWND)>& during = nullptr, DWORD ms = 120000);
 
   // Waits for the program to end; returns its exit code, or -1 after ms.
-  int WaitForExit(DWORD ms = 30000);
+  int WaitForExit(DWORD ms = StatePatience);
 
   // Saves the whole screen as a 24-bit BMP.
   static bool SaveScreen(const std::string& path);

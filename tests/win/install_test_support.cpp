@@ -11,6 +11,7 @@
 
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
+#include "tests/win/test_site.h"
 
 namespace {
 
@@ -51,25 +52,15 @@ bool InstallSampleProduct(const std::string& path) {
   return CopyFileA(SampleProductPath().c_str(), path.c_str(), FALSE) != 0;
 }
 
-bool PumpMessagesUntil(const std::function<bool()>& done, DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= ms) break;
-    const DWORD wait = ms - elapsed < 50 ? ms - elapsed : 50;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
-  return done();
+bool WaitForFile(const std::string& path, DWORD ms) {
+  return WaitUntil([&path] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, ms);
 }
 
-bool WaitForFile(const std::string& path, DWORD ms) {
-  return PumpMessagesUntil(
-      [&path] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, ms);
+bool RemoveInstalledTree(const std::string& root, DWORD ms) {
+  return WaitUntil([&root] {
+    RemoveTree(root);
+    return !PathExists(root);
+  }, ms);
 }
 
 std::string WindowsDirectoryOfProcess() {

@@ -1,13 +1,15 @@
 // Test support for the install steps: catalogues in the temporary folder,
-// the stand-in installed program, waiting with a running message loop.
+// the stand-in installed program, files and trees another process makes or
+// holds.
 #ifndef ZELTA_TESTS_WIN_INSTALL_TEST_SUPPORT_H
 #define ZELTA_TESTS_WIN_INSTALL_TEST_SUPPORT_H
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "tests/win/wait_until.h"
 
 // Writes content as the catalogue file `name` in the temporary folder and
 // makes it InstallState.CataloguePath. Returns its path.
@@ -22,12 +24,13 @@ std::string SampleProductPath();
 // Copies the stand-in to path (parent folders are made); false on failure.
 bool InstallSampleProduct(const std::string& path);
 
-// Runs this thread's messages until done() holds or ms milliseconds have
-// passed. Returns done().
-bool PumpMessagesUntil(const std::function<bool()>& done, DWORD ms);
+// Waits (running this thread's messages) until the file exists; false after
+// ms milliseconds.
+bool WaitForFile(const std::string& path, DWORD ms = StatePatience);
 
-// Waits (pumping messages) until the file exists; false after ms milliseconds.
-bool WaitForFile(const std::string& path, DWORD ms);
+// Removes an installed tree that the system started from it may still hold
+// for a moment; false when it is still there after ms milliseconds.
+bool RemoveInstalledTree(const std::string& root, DWORD ms = StatePatience);
 
 // The Windows directory as the installer reads it ("windir").
 std::string WindowsDirectoryOfProcess();

@@ -21,6 +21,7 @@
 #include "tests/win/install_test_support.h"
 #include "tests/win/message_box_answerer.h"
 #include "tests/win/test_site.h"
+#include "tests/win/wait_until.h"
 #include "web/internet_session.h"
 #include "web/status_log.h"
 
@@ -60,7 +61,7 @@ struct Observation {
   std::string message;              // the message area at the end
   std::string button;               // the button's text at the end
   bool buttonEnabled = false;
-  bool barVisibleDuringDownload = false;
+  std::atomic<bool> barVisibleDuringDownload{false};  // read by the user thread too
   bool barMarquee = false;           // the marquee style seen on the bar
   int barAgreesWithPercent = 0;      // samples where position and percent match
 };
@@ -104,12 +105,11 @@ class InstallWorkerTest : public ::testing::Test {
     std::atomic<bool> done{false};
     std::thread watcher([&] {
       HWND dialog = nullptr;
-      for (int i = 0; i < 600 && dialog == nullptr && !done; ++i) {
-        HWND found = FindWindowA("#32770", DialogCaption);
-        if (found != nullptr && IsWindowVisible(found)) dialog = found;
-        else Sleep(20);
-      }
-      if (dialog == nullptr) return;
+      WaitUntil([&] {
+        dialog = FindWindowA("#32770", DialogCaption);
+        return done || (dialog != nullptr && IsWindowVisible(dialog));
+      });
+      if (dialog == nullptr || !IsWindowVisible(dialog)) return;
       Watch(dialog, user, done);
     });
     INT_PTR result = RunProgressDialog(setup_);
@@ -149,23 +149,33 @@ class InstallWorkerTest : public ::testing::Test {
   }
 
   // Waits until the dialog shows a phase line containing `part`.
-  static bool WaitForPhase(HWND dialog, const char* part, int ms = 30000) {
-    for (int waited = 0; waited < ms; waited += 10) {
-      if (ItemText(dialog, IDC_PHASE_LINE).find(part) != std::string::npos) return true;
-      Sleep(10);
-    }
-    return false;
+  static bool WaitForPhase(HWND dialog, const char* part) {
+    return WaitUntil([=] { return ItemText(dialog, IDC_PHASE_LINE).find(part) != std::string::npos; });
   }
 
-  static bool WaitForButton(HWND dialog, const char* text, int ms = 30000) {
-    for (int waited = 0; waited < ms; waited += 10) {
-      if (ItemText(dialog, IDCANCEL) == text && IsWindowEnabled(GetDlgItem(dialog, IDCANCEL))) return true;
-      Sleep(10);
-    }
-    return false;
+  static bool WaitForButton(HWND dialog, const char* text, DWORD ms = StatePatience) {
+    return WaitUntil(
+        [=] { return ItemText(dialog, IDCANCEL) == text && IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)); }, ms);
+  }
+
+  // The message box the worker holds the run with.
+  static HWND WaitForMessageBox() {
+    HWND box = nullptr;
+    WaitUntil([&] {
+      box = FindWindowA("#32770", InstallState.Caption);
+      return box != nullptr && IsWindowVisible(box);
+    });
+    return box;
   }
 
   static void Press(HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
+
+  // Presses the button and returns once the dialog has handled the press:
+  // sent, not posted, so what it changed is there when the call returns.
+  static void PressAndWait(HWND dialog) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(dialog, WM_COMMAND, IDCANCEL, 0, SMTO_NORMAL, StatePatience, &result);
+  }
 
   // Presses the button and returns how long the ending's "Kilépés" took to
   // come (10 s at the most).
@@ -186,15 +196,6 @@ class InstallWorkerTest : public ::testing::Test {
     final_.buttonEnabled = IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)) != FALSE;
     Press(dialog);
     return shown;
-  }
-
-  // Waits until the file line names `name`.
-  static bool WaitForFile(HWND dialog, const char* name) {
-    for (int i = 0; i < 3000; ++i) {
-      if (ItemText(dialog, IDC_FILE_LINE).find(name) != std::string::npos) return true;
-      Sleep(10);
-    }
-    return false;
   }
 
   bool Logged(const char* text) {
@@ -300,12 +301,13 @@ TEST_F(InstallWorkerTest, SuccessRoadEndsWithResultOne) {
 TEST_F(InstallWorkerTest, CancelDuringDownloadEndsWithinSeconds) {
   dist_.Publish(WebSite);
   SetFault(WebSite, "VarnelDemo/Disc_01/Bin/big.bin", "slow 50");  // about 20 s for the big file
+  const std::string partial = std::string(Root) + "\\ZeltaWin32\\Install\\Disc_01\\Bin\\big.bin";
   bool exitShown = false;
   DWORD toEnding = 0;
   INT_PTR result = Run([&](HWND dialog) {
-    // Wait until the big file is on its way, then cancel.
-    WaitForFile(dialog, "big.bin");
-    Sleep(500);
+    // Wait until the big file's transfer has begun (its answer came and
+    // its file is made) and the bar has been seen, then cancel.
+    WaitUntil([&] { return PathExists(partial) && seen_.barVisibleDuringDownload; });
     toEnding = PressAndTimeTheEnding(dialog);
     exitShown = Exit(dialog);
   });
@@ -319,7 +321,7 @@ TEST_F(InstallWorkerTest, CancelDuringDownloadEndsWithinSeconds) {
   EXPECT_FALSE(seen_.barMarquee);
   EXPECT_TRUE(Logged("Az internet kapcsolat bezárva!"));
   std::string downloaded;
-  ASSERT_TRUE(ReadLocalFile(std::string(Root) + "\\ZeltaWin32\\Install\\Disc_01\\Bin\\big.bin", &downloaded));
+  ASSERT_TRUE(ReadLocalFile(partial, &downloaded));
   EXPECT_LT(downloaded.size(), dist_.big.size());
   EXPECT_TRUE(downloaded == dist_.big.substr(0, downloaded.size()));  // what came, as it came
   EXPECT_FALSE(PathExists(std::string(Root) + "\\ZeltaWin32\\Install\\Disc_01\\data.txt"));
@@ -334,13 +336,18 @@ TEST_F(InstallWorkerTest, CancelWhileTheServerIsSilent) {
   dist_.Publish(DownloadSite);
   SetFault(WebSite, "Update.ini", "stall");
   size_t from = ServerAccessLog().size();
+  size_t faultsFrom = FaultServerLog().size();
   DWORD toEnding = 0;
+  bool held = false;
   INT_PTR result = Run([&](HWND dialog) {
-    WaitForPhase(dialog, "kigyűjtése");
-    Sleep(1500);
+    // Cancelled while the server holds the request.
+    held = WaitUntil([&] {
+      return FaultServerLog().find("web /Download/UpDate-V9.20/Update.ini held", faultsFrom) != std::string::npos;
+    });
     toEnding = PressAndTimeTheEnding(dialog);
     Exit(dialog);
   });
+  EXPECT_TRUE(held);
   EXPECT_EQ(result, 0);
   EXPECT_LT(toEnding, 5000u);
   EXPECT_EQ(final_.phases.back(), "A telepítési folyamat megszakítva!");
@@ -359,17 +366,12 @@ TEST_F(InstallWorkerTest, RepeatedCancelPressesWaitForTheWorker) {
   bool stillOpen = true;
   INT_PTR result = Run([&](HWND dialog) {
     WaitForPhase(dialog, "állományok telepítése");
-    HWND box = nullptr;
-    for (int i = 0; i < 3000 && box == nullptr; ++i) {
-      box = FindWindowA("#32770", InstallState.Caption);
-      if (box == nullptr) Sleep(10);
-    }
+    HWND box = WaitForMessageBox();
     for (int press = 0; press < 3; ++press) {
-      Press(dialog);
-      Sleep(100);
+      PressAndWait(dialog);
       buttonTexts.push_back(ItemText(dialog, IDCANCEL));
       buttonEnabled.push_back(IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)) != FALSE);
-      stillOpen = stillOpen && IsWindow(dialog);
+      stillOpen = stillOpen && IsWindowVisible(dialog);  // an ended dialog is hidden at once
     }
     if (box != nullptr) PostMessageA(box, WM_COMMAND, IDNO, 0);
     Exit(dialog);
@@ -391,13 +393,8 @@ TEST_F(InstallWorkerTest, CancelDuringFileInstallationTakesEffectAfterTheRegistr
   WriteTestFile(std::string(Root) + "\\ZeltaWin32\\setup.exe", "old");
   INT_PTR result = Run([&](HWND dialog) {
     WaitForPhase(dialog, "állományok telepítése");
-    HWND box = nullptr;
-    for (int i = 0; i < 3000 && box == nullptr; ++i) {
-      box = FindWindowA("#32770", InstallState.Caption);
-      if (box == nullptr) Sleep(10);
-    }
-    Press(dialog);  // arrives while the files are being installed
-    Sleep(100);
+    HWND box = WaitForMessageBox();
+    PressAndWait(dialog);  // handled while the files are being installed
     if (box != nullptr) PostMessageA(box, WM_COMMAND, IDNO, 0);
     Exit(dialog);
   });

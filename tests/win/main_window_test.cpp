@@ -20,6 +20,7 @@
 #include "tests/e2e/installer_session.h"
 #include "tests/win/gdi_census.h"
 #include "tests/win/picture_support.h"
+#include "tests/win/wait_until.h"
 
 namespace {
 
@@ -366,12 +367,7 @@ bool IsOurVisibleAboutBox(HWND window) {
 INT_PTR RunAboutBox(const std::function<void(HWND)>& act, AboutView* view) {
   std::thread watcher([&act, view] {
     HWND dialog = nullptr;
-    for (int i = 0; i < 400 && dialog == nullptr; ++i) {
-      HWND found = FindWindowA("#32770", AboutCaption);
-      if (IsOurVisibleAboutBox(found)) dialog = found;
-      else Sleep(25);
-    }
-    if (dialog == nullptr) return;
+    if (!WaitUntil([&] { return IsOurVisibleAboutBox(dialog = FindWindowA("#32770", AboutCaption)); })) return;
     view->seen = true;
     view->caption = WindowText(dialog);
     for (HWND item = GetWindow(dialog, GW_CHILD); item != nullptr; item = GetWindow(item, GW_HWNDNEXT)) {
@@ -384,8 +380,7 @@ INT_PTR RunAboutBox(const std::function<void(HWND)>& act, AboutView* view) {
     input.cbSize = sizeof input;
     if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &input)) view->focusId = GetDlgCtrlID(input.hwndFocus);
     act(dialog);
-    for (int i = 0; i < 200 && IsWindow(dialog); ++i) Sleep(25);
-    if (IsWindow(dialog)) EndDialog(dialog, -2);
+    if (!WaitUntil([dialog] { return !IsWindow(dialog); })) EndDialog(dialog, -2);
   });
   INT_PTR result = DialogBoxParamA(Module(), "AboutBox", nullptr, AboutBoxProc, 0);
   watcher.join();

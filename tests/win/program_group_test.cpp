@@ -171,9 +171,9 @@ class InstallerWindows : public ::testing::Test {
 
   // Starts the conversation and runs this thread's messages until the
   // installer closes or ms milliseconds have passed.
-  bool RunGroup(DWORD ms = 10000) {
+  bool RunGroup(DWORD ms = StatePatience) {
     StartProgramGroup(setup_);
-    return PumpMessagesUntil([this] { return InstallerClosed(); }, ms);
+    return WaitUntil([this] { return InstallerClosed(); }, ms);
   }
 
   HWND main_ = nullptr;
@@ -277,7 +277,7 @@ TEST_F(ProgramGroupTest, OnlyTheFirstAnsweringServerHearsTheCommands) {
   TestServer* first = Serve();
   Catalogue("Command1=[CreateGroup(A)]\r\nCommand2=[ShowGroup(A,1)]\r\n");
   ASSERT_TRUE(RunGroup());
-  PumpMessagesUntil([] { return false; }, 100);  // let the declines arrive
+  EXPECT_TRUE(WaitUntil([second] { return second->terminations > 0; }));  // the decline has arrived
   EXPECT_EQ(GroupConversation.ServerWindow, first->window);
   EXPECT_EQ(first->commands.size(), 2u);
   EXPECT_EQ(first->terminations, 0);
@@ -291,7 +291,7 @@ TEST_F(ProgramGroupTest, TheLastAnswerStartsTheInstalledSystem) {
   InstallState.StartAfterInstall = 1;
   Catalogue("Command1=[CreateGroup(A)]\r\n");
   ASSERT_TRUE(RunGroup());
-  ASSERT_TRUE(WaitForFile(Marker(), 10000));
+  ASSERT_TRUE(WaitForFile(Marker()));
   std::string marker;
   ASSERT_TRUE(ReadLocalFile(Marker(), &marker));
   EXPECT_EQ(Lines(marker).at(0), Executable());
@@ -307,7 +307,7 @@ TEST_F(ProgramGroupTest, TheDesktopsProgramManagerBuildsTheGroup) {
   ASSERT_TRUE(InstallSampleProduct(Executable()));
   Catalogue("Command1=[CreateGroup(Zelta Teszt)]\r\n"
             "Command2=[AddItem(#\\ZeltaWin32\\ZeltaWin32.exe,Zelta ind\xEDt\xF3)]\r\n");
-  ASSERT_TRUE(RunGroup(20000));
+  ASSERT_TRUE(RunGroup());
   DWORD process = 0;
   GetWindowThreadProcessId(GroupConversation.ServerWindow, &process);
   EXPECT_NE(process, GetCurrentProcessId());
@@ -322,7 +322,7 @@ TEST_F(FinishInstallationTest, ClosesTheInstallerAndStartsTheInstalledSystem) {
   InstallState.StartAfterInstall = 1;
   FinishInstallation();
   EXPECT_TRUE(InstallerClosed());
-  ASSERT_TRUE(WaitForFile(Marker(), 10000));
+  ASSERT_TRUE(WaitForFile(Marker()));
   std::string marker;
   ASSERT_TRUE(ReadLocalFile(Marker(), &marker));
   std::vector<std::string> lines = Lines(marker);
@@ -341,7 +341,7 @@ TEST_F(FinishInstallationTest, BlanksInTheRootCannotStartAnotherProgram) {
   InstallState.StartAfterInstall = 1;
   FinishInstallation();
   EXPECT_TRUE(InstallerClosed());
-  ASSERT_TRUE(WaitForFile(Marker(), 10000));
+  ASSERT_TRUE(WaitForFile(Marker()));
   std::string marker;
   ASSERT_TRUE(ReadLocalFile(Marker(), &marker));
   EXPECT_EQ(Lines(marker).at(0), "\"C:\\Zelta Csoport Teszt\\ZeltaWin32\\ZeltaWin32.exe\"");
@@ -359,8 +359,7 @@ TEST_F(FinishInstallationTest, AMissingProgramStillClosesTheInstaller) {
   InstallState.StartAfterInstall = 1;
   FinishInstallation();  // only a beep
   EXPECT_TRUE(InstallerClosed());
-  PumpMessagesUntil([] { return false; }, 300);
-  EXPECT_FALSE(PathExists(Root()));
+  EXPECT_FALSE(WaitUntil([this] { return PathExists(Root()); }, 300));
 }
 
 TEST_F(FinishInstallationTest, ReleasesTheLastCommandBlock) {

@@ -80,7 +80,7 @@ TEST_F(SampleDistribution, InstallsRecordsRegistersLinksAndStarts) {
 
   ASSERT_EQ(RunProgressDialog(setup_), 1);
   // The program group runs on: its last acknowledgement ends the installer.
-  EXPECT_TRUE(PumpMessagesUntil([&] { return !IsWindow(main_); }, 30000));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(main_); }));
   EXPECT_FALSE(IsWindow(setup_));
 
   // Every file of every component, in place with its real bytes.
@@ -138,7 +138,7 @@ TEST_F(SampleDistribution, InstallsRecordsRegistersLinksAndStarts) {
 
   // The installed system was started, without the installer waiting for it.
   std::string started = std::string(Root) + "\\ZeltaWin32\\started.txt";
-  ASSERT_TRUE(WaitForFile(started, 10000));
+  ASSERT_TRUE(WaitForFile(started));
   std::string lines;
   ReadLocalFile(started, &lines);
   EXPECT_EQ(lines.substr(0, lines.find("\r\n")), "C:\\V92EDemo\\ZeltaWin32\\ZeltaWin32.exe");

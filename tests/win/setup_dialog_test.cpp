@@ -21,6 +21,7 @@
 #include "resources/resource_ids.h"
 #include "setup/setup_dialog.h"
 #include "tests/win/message_box_answerer.h"
+#include "tests/win/wait_until.h"
 
 namespace {
 
@@ -29,7 +30,6 @@ const char ChooserCaption[] = "Cél meghajtó kijelölése:";
 const char AboutCaption[] = "Információk!";
 const char BadLetterMessage[] = "Cél meghajtó kijelölési hiba! [a - z, A - Z]";
 const char MissingDrive = 'D';
-const DWORD Patience = 10000;  // ms for anything the dialog should do at once
 
 std::string NotReadyMessage(char letter) {
   return std::string("A cél meghajtó - ") + letter + ": - nem üzemképes, vagy más hiba!";
@@ -50,22 +50,14 @@ bool DriveExists(char letter) {
   return (GetLogicalDrives() >> (letter - 'A')) & 1;
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms = Patience) {
-  for (DWORD waited = 0; waited < ms; waited += 20) {
-    if (done()) return true;
-    Sleep(20);
-  }
-  return done();
-}
-
 // A dialog counts as there once it is visible: it can be found before its
 // initialisation has run.
-HWND WaitForDialog(const char* caption, DWORD ms = Patience) {
+HWND WaitForDialog(const char* caption) {
   HWND found = nullptr;
-  WaitFor([&] {
+  WaitUntil([&] {
     found = FindWindowA("#32770", caption);
     return found != nullptr && IsWindowVisible(found);
-  }, ms);
+  });
   return found != nullptr && IsWindowVisible(found) ? found : nullptr;
 }
 
@@ -91,7 +83,7 @@ bool Enabled(HWND dialog, int item) {
 // message boxes it showed meanwhile included (someone must answer them).
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
-  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 3 * Patience, &result);
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, StatePatience, &result);
   return static_cast<LRESULT>(result);
 }
 
@@ -113,13 +105,20 @@ void MouseClick(HWND dialog, int item) {
   SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   RECT box;
   GetWindowRect(GetDlgItem(dialog, item), &box);
-  SetCursorPos(box.left + 6, (box.top + box.bottom) / 2);
-  INPUT press[2] = {};
-  press[0].type = INPUT_MOUSE;
-  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  press[1].type = INPUT_MOUSE;
-  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, press, sizeof(INPUT));
+  // Every event carries the point itself: a cursor moved beforehand may not
+  // have arrived when a loaded machine delivers the press.
+  const int x = box.left + 6, y = (box.top + box.bottom) / 2;
+  const LONG dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  const LONG dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+  INPUT press[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    press[i].type = INPUT_MOUSE;
+    press[i].mi.dx = dx;
+    press[i].mi.dy = dy;
+    press[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  }
+  SendInput(3, press, sizeof(INPUT));
 }
 
 // One keystroke at the end of the drive field.
@@ -176,7 +175,7 @@ class SetupDialogTest : public ::testing::Test {
       }
       if (user) user(dialog);
       if (IsWindow(dialog)) ClickLater(dialog, IDCANCEL);
-      if (!WaitFor([&] { return !IsWindow(dialog); })) {
+      if (!WaitUntil([&] { return !IsWindow(dialog); })) {
         ADD_FAILURE() << "the setup dialog did not close";
         EnumThreadWindows(interfaceThread, CancelDialog, 0);
       }
@@ -284,11 +283,11 @@ TEST_F(SetupDialogTest, OptionalComponentsToggleAndStayDeselected) {
     MouseClick(dialog, IDC_COMPONENT_SETUP);
     MouseClick(dialog, IDC_COMPONENT_SYSTEMS);
     MouseClick(dialog, IDC_COMPONENT_HELP);
-    EXPECT_TRUE(WaitFor([] { return InstallState.ComponentChosen[ComponentHelp] == 1; }));
+    EXPECT_TRUE(WaitUntil([] { return InstallState.ComponentChosen[ComponentHelp] == 1; }));
     EXPECT_TRUE(Checked(dialog, IDC_COMPONENT_SETUP));
     EXPECT_TRUE(Checked(dialog, IDC_COMPONENT_SYSTEMS));
     MouseClick(dialog, IDC_COMPONENT_HELP);
-    EXPECT_TRUE(WaitFor([] { return InstallState.ComponentChosen[ComponentHelp] == 0; }));
+    EXPECT_TRUE(WaitUntil([] { return InstallState.ComponentChosen[ComponentHelp] == 0; }));
   });
   EXPECT_EQ(InstallState.ComponentChosen[ComponentSetup], 1);
   EXPECT_EQ(InstallState.ComponentChosen[ComponentSystems], 1);
@@ -302,7 +301,7 @@ TEST_F(SetupDialogTest, CancelEndsTheApplication) {
   INT_PTR result = Run([&](HWND dialog) {
     seen = dialog;
     ClickLater(dialog, IDCANCEL);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
   });
   EXPECT_NE(seen, nullptr);
   EXPECT_NE(result, -1);
@@ -320,8 +319,8 @@ TEST_F(SetupDialogTest, InfoOpensTheAboutBoxOverTheDialog) {
     EXPECT_EQ(GetWindow(about, GW_OWNER), dialog);
     EXPECT_FALSE(IsWindowEnabled(dialog));  // modal over the setup dialog
     ClickLater(about, IDOK);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
-    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(dialog) != FALSE; }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; }));
   });
   EXPECT_TRUE(opened);
 }
@@ -428,7 +427,7 @@ void SelectEntry(HWND chooser, int index) {
 // dialog has finished with what it got.
 bool CloseChooser(HWND dialog, HWND chooser, int button) {
   ClickLater(chooser, button);
-  bool closed = WaitFor([&] { return !IsWindow(chooser); });
+  bool closed = WaitUntil([&] { return !IsWindow(chooser); });
   Send(dialog, WM_NULL, 0, 0);
   return closed;
 }
@@ -484,7 +483,7 @@ TEST_F(SetupDriveTest, ChooserCancelChangesNothing) {
     chooser = OpenChooser(dialog);
     ASSERT_NE(chooser, nullptr);
     PostMessageA(chooser, WM_CLOSE, 0, 0);  // the close box
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(chooser); }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(chooser); }));
     Send(dialog, WM_NULL, 0, 0);
     EXPECT_EQ(ItemText(dialog, IDC_TARGET_DRIVE), "C:");
     EXPECT_EQ(InstallState.TargetDrive, 3);

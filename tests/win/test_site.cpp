@@ -21,6 +21,18 @@ void MakeParents(const std::string& path) {
   }
 }
 
+// A file of the test server's state folder (ZELTA_VENDOR_STATE) as it stands.
+std::string StateFile(const char* name) {
+  const char* state = getenv("ZELTA_VENDOR_STATE");
+  std::string text;
+  if (state == nullptr || state[0] != '/') {
+    ADD_FAILURE() << "ZELTA_VENDOR_STATE is not set: run under tools/distribution/vendor-net.sh";
+    return text;
+  }
+  ReadLocalFile("Z:" + ToWindows(state) + "\\" + name, &text);
+  return text;
+}
+
 }  // namespace
 
 std::string SitePath() {
@@ -90,14 +102,11 @@ void RemoveTree(const std::string& path) {
 }
 
 std::string ServerAccessLog() {
-  const char* state = getenv("ZELTA_VENDOR_STATE");
-  std::string log;
-  if (state == nullptr || state[0] != '/') {
-    ADD_FAILURE() << "ZELTA_VENDOR_STATE is not set: run under tools/distribution/vendor-net.sh";
-    return log;
-  }
-  ReadLocalFile("Z:" + ToWindows(state) + "\\nginx-access.log", &log);
-  return log;
+  return StateFile("nginx-access.log");
+}
+
+std::string FaultServerLog() {
+  return StateFile("fault-server.log");
 }
 
 // A line reads: ADDRESS [TIME] "REQUEST" STATUS BYTES "URI" ...

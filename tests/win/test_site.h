@@ -35,6 +35,11 @@ struct LoggedRequest {
 // The test server's access log as it stands (ZELTA_VENDOR_STATE).
 std::string ServerAccessLog();
 
+// The fault server's own log as it stands: "HOST PATH held" when it begins
+// to hold a stalled answer, "silent PORT accepted" for a connection to a
+// silent port, and a line for every request when it has ended.
+std::string FaultServerLog();
+
 // The requests of an access-log text whose request line contains `part`.
 std::vector<LoggedRequest> RequestsFor(const std::string& log, const std::string& part);
 

@@ -17,6 +17,7 @@
 #include "tests/win/message_box_answerer.h"
 #include "tests/win/recording_dialog.h"
 #include "tests/win/test_site.h"
+#include "tests/win/wait_until.h"
 #include "web/distribution_download.h"
 #include "web/internet_session.h"
 #include "web/network_watch.h"
@@ -570,10 +571,18 @@ TEST_F(DownloadTest, CancelWakesACallWaitingForASilentServer) {
     ClearDownloadFailure();
     InstallState.CancelRequested = 0;
     SetFault(WebSite, "VarnelDemo/Disc_01/big.bin", fault);
+    const size_t faultsFrom = FaultServerLog().size();
+    auto held = [faultsFrom] {
+      return FaultServerLog().find("web /Download/UpDate-V9.20/VarnelDemo/Disc_01/big.bin held", faultsFrom) !=
+             std::string::npos;
+    };
     std::atomic<bool> done{false};
+    std::atomic<bool> heldAtCancel{false};
     std::atomic<DWORD> cancelledAt{0};
     std::thread user([&] {
-      for (int i = 0; i < 15 && !done; ++i) Sleep(100);  // the call is waiting by now
+      // Cancelled while the server holds the request.
+      WaitUntil([&] { return done || held(); });
+      heldAtCancel = held();
       cancelledAt = GetTickCount();
       InstallState.CancelRequested = 1;
       for (int i = 0; i < 300 && !done; ++i) {
@@ -585,6 +594,7 @@ TEST_F(DownloadTest, CancelWakesACallWaitingForASilentServer) {
     DWORD returnedAt = GetTickCount();
     done = true;
     user.join();
+    EXPECT_TRUE(heldAtCancel) << fault;
     EXPECT_TRUE(failed) << fault;
     EXPECT_LT(returnedAt - cancelledAt, 5000u) << fault;
     EXPECT_FALSE(DownloadFailure.Failed) << fault;

@@ -215,13 +215,15 @@ struct Outcome {
 // Keeps the connection open until the peer closes it, the server stops or
 // HoldLimitMs pass. With `reads`, what comes is read and thrown away (a
 // stalled answer); without, nothing is read (a silent port: the peer's
-// data stays unread, only its close is seen).
-void Hold(int fd, bool reads, Outcome& outcome) {
+// data stays unread, only its close is seen). A named hold is logged as it
+// begins, so that a test can act while the client waits.
+void Hold(int fd, bool reads, Outcome& outcome, const std::string& name = std::string()) {
   if (++g_held > MaxHeld) {
     --g_held;
     outcome.end = "not-held";
     return;
   }
+  if (!name.empty()) LogLine(name + " held");
   long start = NowMs();
   outcome.end = "hold-limit";
   char buffer[4096];
@@ -315,7 +317,7 @@ void Serve(int fd, const std::string& head, const std::string& hostKey, const st
                HtmlPage("Hotspot login", "Please sign in to use this network."), outcome);
       return;
     case FaultStall:
-      Hold(fd, true, outcome);
+      Hold(fd, true, outcome, hostKey + " " + path);
       return;
     default:
       break;
@@ -405,7 +407,7 @@ void Serve(int fd, const std::string& head, const std::string& hostKey, const st
       return;
     case FaultStallAfter:
       if (!isHead) SendBody(fd, part, cut, outcome);
-      if (strcmp(outcome.end, "closed") == 0) Hold(fd, true, outcome);
+      if (strcmp(outcome.end, "closed") == 0) Hold(fd, true, outcome, hostKey + " " + path);
       return;
     case FaultSlow: {
       if (isHead) return;

@@ -15,6 +15,19 @@ here=$(cd "$(dirname "$0")" && pwd)
 vendor=$(cd "$here/.." && pwd)
 net=$vendor/vendor-net.sh
 
+# Waits until COMMAND succeeds, looking every 0.1 s; fails after SECONDS.
+# What a server or another process does is waited for, never guessed with
+# a fixed pause.
+wait_for() {  # SECONDS COMMAND [ARGS...]
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.1
+  done
+}
+export -f wait_for
+
 # --- inside the namespace: the client's view -------------------------------
 if [ "${1:-}" = --inside ]; then
   expect=$2
@@ -297,11 +310,7 @@ EOF
   check "stall: nothing, then the client's time-out (28)" "000 0 28" "$code $size $rc"
   # The client gave up: nginx closes, and the held connection ends with it.
   stalled="ex_anyag.dat fault=stall attempt=1 status=0 sent=0 end=peer-closed"
-  for _ in $(seq 1 50); do
-    grep -q "$stalled" "$log" && break
-    sleep 0.1
-  done
-  grep -q "$stalled" "$log" && ended=yes || ended=no
+  wait_for 30 grep -q "$stalled" "$log" && ended=yes || ended=no
   check "stall: ends when the client gives up" yes "$ended"
 
   fault "$datf" "stall-after 1000"
@@ -540,7 +549,8 @@ out=$(timeout 60 "$net" --site "$site" --state "$state" --silent-https -- bash -
   curl -sS --max-time 2 -o /dev/null https://www.zeltasoft.example/ 2>/dev/null; echo -n "$? "
   curl -sS --max-time 10 -o /dev/null -w "%{http_code}" http://download.zeltasoft.example/UpDate-V9.20/Update.ini
   (exec -a "$0" curl -sS --max-time 50 -o /dev/null https://www.zeltasoft.example/ 2>/dev/null) &
-  sleep 0.5' "$marker" 2>/dev/null) || true
+  both_held() { [ "$(grep -c "silent 443 accepted" "$ZELTA_VENDOR_STATE/fault-server.log")" -ge 2 ]; }
+  wait_for 30 both_held' "$marker" 2>/dev/null) || true
 check "--silent-https: 443 never answers (curl 28), 80 served" "28 200" "$out"
 check "--silent-https: done promptly" yes "$([ $(( $(date +%s) - start )) -lt 15 ] && echo yes || echo no)"
 check "--silent-https: nothing left running" 0 "$(server_processes)"
@@ -560,10 +570,7 @@ rm -f "$state/running"
 "$net" --site "$site" --state "$state" -- \
   bash -c 'touch "$ZELTA_VENDOR_STATE/running"; sleep 50' > "$work/signal.out" 2>&1 &
 runner=$!
-for _ in $(seq 1 200); do
-  [ -e "$state/running" ] && break
-  sleep 0.05
-done
+wait_for 30 test -e "$state/running" || true
 check "the command started" yes "$([ -e "$state/running" ] && echo yes || echo no)"
 kill -TERM "$runner"
 rc=0
@@ -615,11 +622,10 @@ XDG_STATE_HOME=$work/xdg setpriv --pdeathsig INT -- "$dist" serve "$site" --port
 serve_pid=$!
 set +m
 trap 'kill -TERM -- -$serve_pid 2>/dev/null || true' EXIT
-for _ in $(seq 1 300); do
-  grep -q 'Ctrl-C stops the server' "$work/serve.out" && break
-  kill -0 "$serve_pid" 2>/dev/null || break
-  sleep 0.1
-done
+serve_ready() {  # ready, or ended before it was
+  grep -q 'Ctrl-C stops the server' "$work/serve.out" || ! kill -0 "$serve_pid" 2>/dev/null
+}
+wait_for 30 serve_ready || true
 cat "$work/serve.out" "$work/serve.err"
 ca=$(sed -n 's/^CA certificate: //p' "$work/serve.out")
 check "serve: the CA printed, in the default state folder" "$serve_state/ca/ca.crt" "$ca"
@@ -665,10 +671,8 @@ check "serve: Blob is property 0x20, 1, the length, the DER" "32 1 $(stat -c %s 
   "$(head -c 12 "$work/blob" | od -An -tu4 --endian=little | xargs) $blob"
 
 kill -INT "$serve_pid" 2>/dev/null || true
-for _ in $(seq 1 100); do
-  kill -0 "$serve_pid" 2>/dev/null || break
-  sleep 0.1
-done
+serve_gone() { ! kill -0 "$serve_pid" 2>/dev/null; }
+wait_for 30 serve_gone || true
 kill -0 "$serve_pid" 2>/dev/null && ended=no || ended=yes
 rc=0
 [ $ended = no ] || wait "$serve_pid" || rc=$?
