@@ -36,6 +36,10 @@ for arg in "$@"; do
   esac
 done
 
+if [ "$(id -u)" != 0 ]; then
+  echo "demo: run it as root: the vendor's server gets a private network namespace, which needs root" >&2
+  exit 2
+fi
 if [ $interactive = 1 ]; then
   [ $guest = 0 ] || { echo "demo: --interactive needs your screen; the emulated machine has none (leave out --guest)" >&2; exit 2; }
   if [ -z "${DISPLAY:-}" ]; then

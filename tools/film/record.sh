@@ -29,13 +29,13 @@ raw=$work/grab.mkv
 grab_pid=""
 
 problem() {
-  echo "record: no film: $*" >&2
+  echo "record: $*" >&2
 }
 
 # Starts the grab and waits for its first frame: the film must not begin
 # after the command does.
 start_grab() {
-  command -v ffmpeg >/dev/null || { problem "ffmpeg is not installed"; return 1; }
+  command -v ffmpeg >/dev/null || { problem "no film: ffmpeg is not installed"; return 1; }
   # Lossless and cheap while the command runs; encoded afterwards.
   nice -n 10 ffmpeg -nostdin -hide_banner -loglevel error -f x11grab -draw_mouse 0 \
     -framerate "$rate" -i "$display" -c:v ffv1 -progress "$work/progress" -stats_period 0.1 \
@@ -46,14 +46,14 @@ start_grab() {
     if ! kill -0 "$grab_pid" 2>/dev/null; then
       wait "$grab_pid" 2>/dev/null || true
       grab_pid=""
-      problem "the grab of $display did not start: $(tail -n 3 "$work/grab.log" | tr '\n' ' ')"
+      problem "no film: the grab of $display did not start: $(tail -n 3 "$work/grab.log" | tr '\n' ' ')"
       return 1
     fi
     grep -Eq '^frame=[1-9]' "$work/progress" 2>/dev/null && return 0
     sleep 0.05
   done
   stop_grab
-  problem "the grab of $display gave no frame in 10 s"
+  problem "no film: the grab of $display gave no frame in 10 s"
   return 1
 }
 
@@ -73,11 +73,11 @@ stop_grab() {
 
 encode() {
   local webm_new=$work/film.webm gif_new=$work/film.gif step fps width
-  ffprobe -v error "$raw" >/dev/null 2>&1 || { problem "the grab left no readable file"; return 1; }
+  ffprobe -v error "$raw" >/dev/null 2>&1 || { problem "no film: the grab left no readable file"; return 1; }
   # VP9 at constant quality: the screens are mostly still, so this stays small.
   if ! nice -n 10 ffmpeg -nostdin -hide_banner -loglevel error -i "$raw" -c:v libvpx-vp9 \
       -crf 36 -b:v 0 -deadline good -cpu-used 4 -row-mt 1 -pix_fmt yuv420p -y "$webm_new" 2>"$work/encode.log"; then
-    problem "the WebM encoding failed: $(tail -n 3 "$work/encode.log" | tr '\n' ' ')"
+    problem "no film: the WebM encoding failed: $(tail -n 3 "$work/encode.log" | tr '\n' ' ')"
     return 1
   fi
   mv -f "$webm_new" "$webm"
@@ -87,7 +87,7 @@ encode() {
     if ! nice -n 10 ffmpeg -nostdin -hide_banner -loglevel error -i "$raw" -filter_complex \
         "fps=$fps,scale='min($width,iw)':-2:flags=lanczos,split[a][b];[a]palettegen=stats_mode=diff[p];[b][p]paletteuse=dither=none:diff_mode=rectangle" \
         -y "$gif_new" 2>"$work/encode.log"; then
-      problem "the GIF encoding failed: $(tail -n 3 "$work/encode.log" | tr '\n' ' ')"
+      problem "no GIF: its encoding failed: $(tail -n 3 "$work/encode.log" | tr '\n' ' ')"
       return 1
     fi
     if [ "$(stat -c %s "$gif_new")" -le "$gif_limit" ]; then
@@ -95,7 +95,7 @@ encode() {
       return 0
     fi
   done
-  problem "the GIF stays over 5 MB even at 1 frame a second"
+  problem "no GIF: it stays over 5 MB even at 1 frame a second"
   return 1
 }
 
