@@ -91,18 +91,33 @@ EOF
     location / {
     }
 
-    # The fault server gets the request target as the client sent it.
-    # Buffering off, so that short and dropped bodies and slow pieces reach
-    # the client as they leave the fault server. nginx puts chunks around a
-    # body that has no length; the fault server sends such answers on
-    # through the second location, where chunking is off and the end of the
-    # body is the end of the connection.
+    # The fault server gets the request target as the client sent it, twice.
+    # On the first pass it names the location that answers (X-Accel-Redirect):
+    # there the client's connection is kept whatever the client does, so that
+    # a client that shuts its end at once still gets to the second. Buffering
+    # off, so that short and dropped bodies and slow pieces reach the client
+    # as they leave the fault server. nginx ends the client's connection when
+    # the client shuts its end or goes, except where an answer goes dark;
+    # and it puts chunks around a body that has no length, except where such
+    # a body is sent: there the end of the body is the end of the connection.
     location = /.zelta/fault {
       internal;
       proxy_pass http://127.0.0.1:$fault_port\$request_uri;
       proxy_set_header X-Zelta-Host $key;
+      proxy_set_header X-Zelta-Answer-Location /.zelta/answer;
       proxy_set_header X-Zelta-Close-Location /.zelta/close-delimited;
+      proxy_set_header X-Zelta-Dark-Location /.zelta/dark;
       include "$state/fault-proxy.conf";
+      proxy_ignore_client_abort on;
+      proxy_read_timeout 10s;
+    }
+
+    location = /.zelta/answer {
+      internal;
+      proxy_pass http://127.0.0.1:$fault_port\$request_uri;
+      proxy_set_header X-Zelta-Host $key;
+      include "$state/fault-proxy.conf";
+      proxy_read_timeout 180s;
     }
 
     location = /.zelta/close-delimited {
@@ -111,6 +126,17 @@ EOF
       proxy_pass http://127.0.0.1:$fault_port\$request_uri;
       proxy_set_header X-Zelta-Host $key;
       include "$state/fault-proxy.conf";
+      proxy_read_timeout 180s;
+    }
+
+    location = /.zelta/dark {
+      internal;
+      proxy_pass http://127.0.0.1:$fault_port\$request_uri;
+      proxy_set_header X-Zelta-Host $key;
+      include "$state/fault-proxy.conf";
+      proxy_ignore_client_abort on;
+      proxy_read_timeout 1d;
+      send_timeout 1d;
     }
   }
 EOF
@@ -126,9 +152,9 @@ proxy_request_buffering off;
 proxy_redirect off;
 proxy_intercept_errors off;
 proxy_connect_timeout 5s;
-# Longer than any stall a test holds, so that nginx never answers 504 itself.
-proxy_read_timeout 180s;
 proxy_send_timeout 60s;
+# Each location sets proxy_read_timeout: longer than any stall a test
+# holds, so that nginx never answers 504 itself.
 EOF
 fi
 
