@@ -89,15 +89,35 @@ void RemoveTree(const std::string& path) {
   RemoveDirectoryA(path.c_str());
 }
 
-std::string ServerAccessLog() {
+namespace {
+
+std::string StateFile(const char* name) {
   const char* state = getenv("ZELTA_VENDOR_STATE");
   std::string log;
   if (state == nullptr || state[0] != '/') {
     ADD_FAILURE() << "ZELTA_VENDOR_STATE is not set: run under tools/distribution/vendor-net.sh";
     return log;
   }
-  ReadLocalFile("Z:" + ToWindows(state) + "\\nginx-access.log", &log);
+  ReadLocalFile("Z:" + ToWindows(state) + "\\" + name, &log);
   return log;
+}
+
+}  // namespace
+
+std::string ServerAccessLog() {
+  return StateFile("nginx-access.log");
+}
+
+std::string FaultServerLog() {
+  return StateFile("fault-server.log");
+}
+
+bool WaitForFaultLog(const std::string& part, size_t from, unsigned ms) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
+    std::string log = FaultServerLog();
+    if (log.size() > from && log.find(part, from) != std::string::npos) return true;
+  }
+  return false;
 }
 
 // A line reads: ADDRESS [TIME] "REQUEST" STATUS BYTES "URI" ...
