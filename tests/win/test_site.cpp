@@ -1,4 +1,5 @@
 #include "tests/win/test_site.h"
+#include "tests/win/wait_until.h"
 
 #include <windows.h>
 
@@ -101,12 +102,34 @@ void RemoveTree(const std::string& path) {
   RemoveDirectoryA(path.c_str());
 }
 
+namespace {
+
+std::string StateFile(const char* name) {
+  const char* state = getenv("ZELTA_VENDOR_STATE");
+  std::string log;
+  if (state == nullptr || state[0] != '/') {
+    ADD_FAILURE() << "ZELTA_VENDOR_STATE is not set: run under tools/distribution/vendor-net.sh";
+    return log;
+  }
+  ReadLocalFile("Z:" + ToWindows(state) + "\\" + name, &log);
+  return log;
+}
+
+}  // namespace
+
 std::string ServerAccessLog() {
   return StateFile("nginx-access.log");
 }
 
 std::string FaultServerLog() {
   return StateFile("fault-server.log");
+}
+
+bool WaitForFaultLog(const std::string& part, size_t from, unsigned ms) {
+  return WaitUntil([&] {
+    std::string log = FaultServerLog();
+    return log.size() > from && log.find(part, from) != std::string::npos;
+  }, ms);
 }
 
 // A line reads: ADDRESS [TIME] "REQUEST" STATUS BYTES "URI" ...
