@@ -222,6 +222,7 @@ add_executable(file_installation_tests
   tests/win/recording_dialog.cpp
   tests/win/message_box_answerer.cpp
   tests/win/test_site.cpp
+  tests/win/wait_until.cpp
   $<TARGET_OBJECTS:zelta_resources>
 )
 zelta_target_options(file_installation_tests)

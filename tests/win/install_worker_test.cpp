@@ -340,7 +340,6 @@ TEST_F(InstallWorkerTest, CancelWhileTheServerIsSilent) {
   size_t faultsFrom = FaultServerLog().size();
   bool wentDark = false;
   DWORD toEnding = 0;
-  bool held = false;
   INT_PTR result = Run([&](HWND dialog) {
     wentDark = WaitForFaultLog("/Update.ini fault=dark attempt=1 status=", faultsFrom, 20000);
     toEnding = PressAndTimeTheEnding(dialog);

@@ -102,21 +102,6 @@ void RemoveTree(const std::string& path) {
   RemoveDirectoryA(path.c_str());
 }
 
-namespace {
-
-std::string StateFile(const char* name) {
-  const char* state = getenv("ZELTA_VENDOR_STATE");
-  std::string log;
-  if (state == nullptr || state[0] != '/') {
-    ADD_FAILURE() << "ZELTA_VENDOR_STATE is not set: run under tools/distribution/vendor-net.sh";
-    return log;
-  }
-  ReadLocalFile("Z:" + ToWindows(state) + "\\" + name, &log);
-  return log;
-}
-
-}  // namespace
-
 std::string ServerAccessLog() {
   return StateFile("nginx-access.log");
 }
