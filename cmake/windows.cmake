@@ -222,6 +222,7 @@ add_executable(file_installation_tests
   tests/win/recording_dialog.cpp
   tests/win/message_box_answerer.cpp
   tests/win/test_site.cpp
+  tests/win/wait_until.cpp
   $<TARGET_OBJECTS:zelta_resources>
 )
 zelta_target_options(file_installation_tests)
@@ -330,7 +331,7 @@ zelta_driver_tests(e2e_tests tests/e2e/e2e_test.cpp)
 # sample distribution that its cases change one by one), in the Wine prefix
 # PREFIX. Arguments after the filter: a wrapper command, ending with "--",
 # that runs the program (tests/e2e/with_small_drive.sh, for example).
-# NET names further vendor-net.sh options (--silent-https, ...).
+# NET names further vendor-net.sh options (--dark-https, ...).
 function(zelta_site_test name prefix program filter)
   cmake_parse_arguments(ARG "" "" "NET" ${ARGN})
   add_test(NAME ${name}

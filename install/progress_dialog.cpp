@@ -9,18 +9,12 @@
 #include "install/program_group.h"
 #include "install/progress_items.h"
 #include "resources/resource_ids.h"
-#include "web/network_watch.h"
 
 namespace {
 
 const COLORREF BackgroundColour = 0x00FEDABA;
 const COLORREF AnimationColour = 0x00D7E7E7;
 const COLORREF BarColour = 0x009A7D2D;
-
-// The watch over the worker's network calls runs on this thread, which
-// never waits for the worker: a call that hangs is woken from here.
-const UINT_PTR NetworkWatchTimer = 1;
-const UINT NetworkWatchIntervalMs = 250;
 
 struct ProgressDialogRecord {
   HWND animation;   // created by the worker thread, over the message area
@@ -54,14 +48,13 @@ BOOL OnProgressInit(HWND dialog) {
   const int hidden[] = {IDC_FILE_LINE, IDC_PROGRESS_BAR, IDC_ACTIVITY_MARK, IDC_PERCENT};
   for (int item : hidden) ShowWindow(GetDlgItem(dialog, item), SW_HIDE);
 
-  SetTimer(dialog, NetworkWatchTimer, NetworkWatchIntervalMs, nullptr);
   PostMessageA(dialog, WM_COMMAND, CMD_START_WORKER, 0);
   return TRUE;
 }
 
 void OnCancel(HWND dialog) {
+  // The worker's waits for the server look at the flag (web/network_watch.h).
   InstallState.CancelRequested = 1;
-  WatchNetworkWait();  // a call waiting for the server ends now
   if (!InstallState.WorkerRunning) {
     EndDialog(dialog, 0);
     return;
@@ -109,8 +102,7 @@ INT_PTR OnStaticColour(HDC dc, HWND control) {
   return reinterpret_cast<INT_PTR>(Progress.background);
 }
 
-void OnProgressDestroy(HWND dialog) {
-  KillTimer(dialog, NetworkWatchTimer);
+void OnProgressDestroy() {
   DeleteObject(Progress.background);
   DeleteObject(Progress.animationBrush);
   Progress.background = nullptr;
@@ -157,11 +149,8 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       return OnStaticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CTLCOLORDLG:
       return reinterpret_cast<INT_PTR>(Progress.background);
-    case WM_TIMER:
-      if (wParam == NetworkWatchTimer) WatchNetworkWait();
-      return TRUE;
     case WM_DESTROY:
-      OnProgressDestroy(dialog);
+      OnProgressDestroy();
       return 0;
     default:
       return FALSE;

@@ -9,7 +9,7 @@ packages=(
   wine wine32:i386 wine64 fonts-wine libgnutls30:i386
   xvfb xauth imagemagick ffmpeg
   googletest locales
-  nginx-light openssl ca-certificates curl libcurl4-openssl-dev iproute2 util-linux procps
+  nginx-light openssl ca-certificates curl libcurl4-openssl-dev iproute2 util-linux procps nftables
   clang libclang-rt-14-dev
 )
 

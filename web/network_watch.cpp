@@ -1,78 +1,131 @@
 #include "web/network_watch.h"
 
-#include <winsock2.h>
-#include <windows.h>
-
 #include "catalogue/install_state.h"
 #include "web/transfer_outcome.h"
 
 namespace {
 
+// How often a wait looks at the cancel flag and the stall clock.
+const DWORD WaitSliceMs = 50;
+
+// Shared with WinINet's threads, which run the status callback: every
+// field but `since` is read and written under the lock. A callback for a
+// request that is no longer the current one (given up, or long finished)
+// changes nothing, so a late one can never complete a later call.
 struct NetworkWatchRecord {
-  volatile LONG Waiting;   // 1 while the worker is inside a network call
-  volatile LONG Since;     // GetTickCount of the call's start or last progress
-  volatile LONG Woken;     // NetworkWake of the current call
-  volatile LONG LastWake;  // GetTickCount of the last wake
+  SRWLOCK lock;
+  HANDLE completed;       // set when the current request's call completes
+  DWORD_PTR context;      // the current request's; 0 while there is none
+  DWORD_PTR lastContext;  // the last one handed out
+  HINTERNET created;      // the handle reported for the current request
+  DWORD_PTR result;       // the completed call's INTERNET_ASYNC_RESULT
+  DWORD error;
+  DWORD since;            // worker only: the request's start or last progress
 };
 
-NetworkWatchRecord Watch = {0, 0, WakeNone, 0};
-
-// A wake that did not end the call is tried again after this long: a
-// connection may have been opened after the first one.
-const DWORD RewakeMs = 1000;
-
-// Handle values a process of ours can hold; WinINet's sockets are among them.
-const UINT_PTR HighestHandle = 0x4000;
-
-// Wakes every blocked receive of the process by shutting down its TCP
-// connections. Closing the request or session handle from another thread,
-// the documented way on Windows, does not end a receive under Wine: the
-// waiting call holds a reference to the request, and the connection is
-// closed only when the last reference goes. A shut-down socket ends the
-// receive at once (no data, or an error) on both platforms, and its handle
-// stays WinINet's to close. The worker is the process's only network user,
-// so every connected stream socket belongs to the call being woken (or is
-// an idle kept-alive connection, which WinINet then does not reuse).
-void ShutDownConnections() {
-  for (UINT_PTR value = 4; value < HighestHandle; value += 4) {
-    SOCKET s = static_cast<SOCKET>(value);
-    int type = 0;
-    int size = sizeof type;
-    if (getsockopt(s, SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &size) != 0) continue;
-    if (type != SOCK_STREAM) continue;
-    shutdown(s, SD_BOTH);
-  }
-}
+NetworkWatchRecord Watch = {SRWLOCK_INIT, nullptr, 0, 0, nullptr, 0, 0, 0};
 
 }  // namespace
 
-void BeginNetworkWait() {
-  InterlockedExchange(&Watch.Since, static_cast<LONG>(GetTickCount()));
-  InterlockedExchange(&Watch.Woken, WakeNone);
-  InterlockedExchange(&Watch.Waiting, 1);
+void CALLBACK OnNetworkStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information, DWORD length) {
+  if (context == 0 || information == nullptr) return;
+  if (status != INTERNET_STATUS_HANDLE_CREATED && status != INTERNET_STATUS_REQUEST_COMPLETE) return;
+  AcquireSRWLockExclusive(&Watch.lock);
+  if (context == Watch.context) {
+    if (status == INTERNET_STATUS_HANDLE_CREATED && length >= sizeof(HINTERNET)) {
+      // The handle comes first in what is reported, on every platform.
+      Watch.created = *static_cast<HINTERNET*>(information);
+    } else if (status == INTERNET_STATUS_REQUEST_COMPLETE && length >= sizeof(INTERNET_ASYNC_RESULT)) {
+      const INTERNET_ASYNC_RESULT* outcome = static_cast<const INTERNET_ASYNC_RESULT*>(information);
+      Watch.result = outcome->dwResult;
+      Watch.error = outcome->dwError;
+      if (Watch.completed != nullptr) SetEvent(Watch.completed);
+    }
+  }
+  ReleaseSRWLockExclusive(&Watch.lock);
+}
+
+bool OpenNetworkWatch() {
+  AcquireSRWLockExclusive(&Watch.lock);
+  if (Watch.completed == nullptr) Watch.completed = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  bool failed = Watch.completed == nullptr;
+  ReleaseSRWLockExclusive(&Watch.lock);
+  return failed;
+}
+
+void CloseNetworkWatch() {
+  AcquireSRWLockExclusive(&Watch.lock);
+  Watch.context = 0;
+  Watch.created = nullptr;
+  if (Watch.completed != nullptr) CloseHandle(Watch.completed);
+  Watch.completed = nullptr;
+  ReleaseSRWLockExclusive(&Watch.lock);
+}
+
+DWORD_PTR BeginNetworkRequest() {
+  Watch.since = GetTickCount();
+  AcquireSRWLockExclusive(&Watch.lock);
+  if (++Watch.lastContext == 0) ++Watch.lastContext;  // 0 stands for none
+  Watch.context = Watch.lastContext;
+  Watch.created = nullptr;
+  DWORD_PTR context = Watch.context;
+  ReleaseSRWLockExclusive(&Watch.lock);
+  return context;
+}
+
+DWORD_PTR NetworkRequestContext() {
+  AcquireSRWLockExclusive(&Watch.lock);
+  DWORD_PTR context = Watch.context;
+  ReleaseSRWLockExclusive(&Watch.lock);
+  return context;
+}
+
+HINTERNET CreatedRequestHandle() {
+  AcquireSRWLockExclusive(&Watch.lock);
+  HINTERNET created = Watch.created;
+  ReleaseSRWLockExclusive(&Watch.lock);
+  return created;
 }
 
 void NoteNetworkProgress() {
-  InterlockedExchange(&Watch.Since, static_cast<LONG>(GetTickCount()));
+  Watch.since = GetTickCount();
 }
 
-NetworkWake EndNetworkWait() {
-  InterlockedExchange(&Watch.Waiting, 0);
-  return static_cast<NetworkWake>(InterlockedExchange(&Watch.Woken, WakeNone));
+void ArmNetworkWait() {
+  AcquireSRWLockExclusive(&Watch.lock);
+  Watch.result = 0;
+  Watch.error = 0;
+  if (Watch.completed != nullptr) ResetEvent(Watch.completed);
+  ReleaseSRWLockExclusive(&Watch.lock);
 }
 
-void WatchNetworkWait() {
-  if (!Watch.Waiting) return;
-  DWORD now = GetTickCount();
-  LONG reason = WakeNone;
-  if (InstallState.CancelRequested) {
-    reason = WakeCancelled;
-  } else if (now - static_cast<DWORD>(Watch.Since) >= NetworkStallLimitMs) {
-    reason = WakeStalled;
+NetworkWake AwaitNetworkCall(DWORD_PTR* result, DWORD* error) {
+  *result = 0;
+  *error = 0;
+  for (;;) {
+    // The event stays while the session is open; the worker alone closes
+    // it, never during a wait.
+    HANDLE completed = Watch.completed;
+    DWORD waited = completed != nullptr ? WaitForSingleObject(completed, WaitSliceMs) : WAIT_FAILED;
+    if (waited == WAIT_OBJECT_0) {
+      AcquireSRWLockExclusive(&Watch.lock);
+      *result = Watch.result;
+      *error = Watch.error;
+      ReleaseSRWLockExclusive(&Watch.lock);
+      return WakeNone;
+    }
+    if (waited != WAIT_TIMEOUT) Sleep(WaitSliceMs);
+    NetworkWake wake = WakeNone;
+    if (InstallState.CancelRequested) {
+      wake = WakeCancelled;
+    } else if (GetTickCount() - Watch.since >= NetworkStallLimitMs) {
+      wake = WakeStalled;
+    }
+    if (wake == WakeNone) continue;
+    // Given up: whatever the call reports from now on counts no more.
+    AcquireSRWLockExclusive(&Watch.lock);
+    Watch.context = 0;
+    ReleaseSRWLockExclusive(&Watch.lock);
+    return wake;
   }
-  if (reason == WakeNone) return;
-  LONG before = InterlockedCompareExchange(&Watch.Woken, reason, WakeNone);
-  if (before != WakeNone && now - static_cast<DWORD>(Watch.LastWake) < RewakeMs) return;
-  InterlockedExchange(&Watch.LastWake, static_cast<LONG>(now));
-  ShutDownConnections();
 }

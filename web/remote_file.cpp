@@ -13,12 +13,14 @@
 
 namespace {
 
-// What a call that returned failure amounts to: a wake of the watch, the
-// user's cancel, a certificate that no retry will mend, or a lost connection.
+// What a call that failed amounts to: a wait given up, the user's cancel, a
+// certificate that no retry will mend, or a lost connection.
 TransferOutcome FailureOf(NetworkWake wake, DWORD error) {
   if (wake == WakeCancelled || InstallState.CancelRequested) return TransferCancelled;
   if (wake == WakeStalled) return TransferNoAnswer;
   switch (error) {
+    case ERROR_INTERNET_TIMEOUT:  // WinINet's own limit, where it keeps one
+      return TransferNoAnswer;
     case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
     case ERROR_INTERNET_SEC_CERT_CN_INVALID:
     case ERROR_INTERNET_INVALID_CA:
@@ -30,6 +32,10 @@ TransferOutcome FailureOf(NetworkWake wake, DWORD error) {
       return TransferConnectionLost;
   }
 }
+
+// The read in progress. It outlives the call: a read given up may still be
+// pending inside WinINet.
+INTERNET_BUFFERSA ReadPart;
 
 }  // namespace
 
@@ -81,41 +87,57 @@ HINTERNET OpenUrlWatched(HINTERNET session, const char* url, const char* headers
     return nullptr;
   }
   DWORD length = headers == nullptr ? 0 : static_cast<DWORD>(strlen(headers));
-  BeginNetworkWait();
+  DWORD_PTR context = BeginNetworkRequest();
+  ArmNetworkWait();
   HINTERNET request = InternetOpenUrlA(session, url, length == 0 ? nullptr : headers, length,
-                                       RemoteRequestFlags, 0);
+                                       RemoteRequestFlags, context);
   DWORD error = GetLastError();
-  NetworkWake wake = EndNetworkWait();
-  if (request != nullptr && wake == WakeNone) return request;
-  // Woken after the answer had come: the connection is gone all the same.
-  if (request != nullptr) InternetCloseHandle(request);
+  if (request != nullptr) return request;
+  NetworkWake wake = WakeNone;
+  if (error == ERROR_IO_PENDING) {
+    DWORD_PTR result = 0;
+    wake = AwaitNetworkCall(&result, &error);
+    if (wake == WakeNone && result != 0) return reinterpret_cast<HINTERNET>(result);
+    // Failed or given up after WinINet had made the request's handle: it
+    // is ours to close, and closing returns at once even while the open
+    // still waits for the server.
+    HINTERNET created = CreatedRequestHandle();
+    if (created != nullptr) InternetCloseHandle(created);
+    if (wake != WakeNone) RetireSession();
+  }
   *outcome = FailureOf(wake, error);
   return nullptr;
 }
 
 TransferOutcome ReadBodyWatched(HINTERNET request, char* buffer, DWORD size, DWORD* received) {
   *received = 0;
-  // Asked for what has arrived, then read that much: the watch sees
-  // progress while a slow body keeps coming, and a read never waits long.
   while (*received < size) {
     if (InstallState.CancelRequested) return TransferCancelled;
-    DWORD available = 0;
-    BeginNetworkWait();
-    BOOL ok = InternetQueryDataAvailable(request, &available, 0, 0);
+    // Takes everything that has arrived, up to the buffer's end, and never
+    // waits for more: when nothing is there the read completes later,
+    // empty, once something is, and is made again. So the bytes that came
+    // before the server went silent are all handed over, and a pending
+    // read holds no buffer of ours.
+    ReadPart = INTERNET_BUFFERSA{};
+    ReadPart.dwStructSize = sizeof ReadPart;
+    ReadPart.lpvBuffer = buffer + *received;
+    ReadPart.dwBufferLength = size - *received;
+    ArmNetworkWait();
+    if (InternetReadFileExA(request, &ReadPart, IRF_ASYNC | IRF_NO_WAIT, NetworkRequestContext())) {
+      if (ReadPart.dwBufferLength == 0) break;  // the end of the body
+      *received += ReadPart.dwBufferLength;
+      NoteNetworkProgress();
+      continue;
+    }
     DWORD error = GetLastError();
-    NetworkWake wake = EndNetworkWait();
-    if (!ok || wake != WakeNone) return FailureOf(wake, error);
-    if (available == 0) break;  // the end of the body
-    DWORD want = size - *received;
-    if (available < want) want = available;
-    DWORD got = 0;
-    BeginNetworkWait();
-    ok = InternetReadFile(request, buffer + *received, want, &got);
-    error = GetLastError();
-    wake = EndNetworkWait();
-    *received += got;
-    if (!ok || wake != WakeNone) return FailureOf(wake, error);
-    if (got == 0) break;
+    if (error != ERROR_IO_PENDING) return FailureOf(WakeNone, error);
+    DWORD_PTR result = 0;
+    NetworkWake wake = AwaitNetworkCall(&result, &error);
+    if (wake != WakeNone) {
+      RetireSession();
+      return FailureOf(wake, error);
+    }
+    if (result == 0) return FailureOf(WakeNone, error);
   }
   return TransferDone;
 }

@@ -1,6 +1,7 @@
 // Reading of single files from the vendor's server over the open session.
 // Every call that waits for the server is watched (web/network_watch.h):
-// a silent server or a cancel ends it instead of holding the worker.
+// a silent server or a cancel ends the wait instead of holding the worker,
+// and the session is then replaced for the next request.
 #ifndef ZELTA_WEB_REMOTE_FILE_H
 #define ZELTA_WEB_REMOTE_FILE_H
 
@@ -40,7 +41,8 @@ HINTERNET OpenUrlWatched(HINTERNET session, const char* url, const char* headers
 // Fills `buffer` until `size` bytes are in it or the body ends, watched:
 // nothing may stop arriving for longer than the stall limit. Returns the
 // outcome (TransferDone also when the body ended early: *received tells);
-// on any other outcome *received still counts the bytes that did arrive.
+// on any other outcome *received still counts the bytes that did arrive,
+// and they are in `buffer`. The caller closes the request in every case.
 TransferOutcome ReadBodyWatched(HINTERNET request, char* buffer, DWORD size, DWORD* received);
 
 // Records in the status log that a file is not available on the server.

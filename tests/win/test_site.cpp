@@ -1,4 +1,5 @@
 #include "tests/win/test_site.h"
+#include "tests/win/wait_until.h"
 
 #include <windows.h>
 
@@ -107,6 +108,13 @@ std::string ServerAccessLog() {
 
 std::string FaultServerLog() {
   return StateFile("fault-server.log");
+}
+
+bool WaitForFaultLog(const std::string& part, size_t from, unsigned ms) {
+  return WaitUntil([&] {
+    std::string log = FaultServerLog();
+    return log.size() > from && log.find(part, from) != std::string::npos;
+  }, ms);
 }
 
 // A line reads: ADDRESS [TIME] "REQUEST" STATUS BYTES "URI" ...

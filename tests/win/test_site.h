@@ -32,13 +32,18 @@ struct LoggedRequest {
   long long bytes;      // body bytes sent
 };
 
-// The test server's access log as it stands (ZELTA_VENDOR_STATE).
+// The test server's access log as it stands (ZELTA_VENDOR_STATE). nginx
+// writes a request's line when the request ends: one that went dark
+// shows only once the server stops.
 std::string ServerAccessLog();
 
-// The fault server's own log as it stands: "HOST PATH held" when it begins
-// to hold a stalled answer, "silent PORT accepted" for a connection to a
-// silent port, and a line for every request when it has ended.
+// The fault server's log as it stands: a line per request when its answer
+// ends, or when it goes dark.
 std::string FaultServerLog();
+
+// Waits until the fault server's log holds `part` after its first `from`
+// bytes; false after `ms`.
+bool WaitForFaultLog(const std::string& part, size_t from, unsigned ms);
 
 // The requests of an access-log text whose request line contains `part`.
 std::vector<LoggedRequest> RequestsFor(const std::string& log, const std::string& part);

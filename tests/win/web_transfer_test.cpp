@@ -20,7 +20,6 @@
 #include "tests/win/wait_until.h"
 #include "web/distribution_download.h"
 #include "web/internet_session.h"
-#include "web/network_watch.h"
 #include "web/remote_file.h"
 #include "web/status_log.h"
 #include "web/transfer_outcome.h"
@@ -559,48 +558,65 @@ TEST_F(DownloadTest, CompleteFileOfAnEarlierRunIsKeptWhenUnchanged) {
   EXPECT_EQ(InstallState.ProgressDone, dist.ChosenBytes());
 }
 
-// What wakes a WinINet call that waits for a server that never answers
-// (the request's headers, or the rest of a body): the watch, called here
-// as the progress dialog's timer calls it. A cancel ends the call within
-// seconds, and the run reports no failure.
-TEST_F(DownloadTest, CancelWakesACallWaitingForASilentServer) {
+// A server that goes dark (it never answers, writes on or closes, whatever
+// the installer does) while a request waits for its answer, or half way
+// through the body: the user's cancel ends the wait within seconds on the
+// worker's own (nothing else wakes it), and the run reports no failure.
+TEST_F(DownloadTest, CancelEndsAWaitForADarkServer) {
   Prepare();
-  for (const char* fault : {"stall", "stall-after 1000"}) {
+  for (const char* fault : {"dark", "dark-after 1000"}) {
     RemoveTree(LocalRoot);
     ASSERT_FALSE(CreateDownloadFolders());
     ClearDownloadFailure();
     InstallState.CancelRequested = 0;
     SetFault(WebSite, "VarnelDemo/Disc_01/big.bin", fault);
-    const size_t faultsFrom = FaultServerLog().size();
-    auto held = [faultsFrom] {
-      return FaultServerLog().find("web /Download/UpDate-V9.20/VarnelDemo/Disc_01/big.bin held", faultsFrom) !=
-             std::string::npos;
-    };
-    std::atomic<bool> done{false};
-    std::atomic<bool> heldAtCancel{false};
+    size_t from = FaultServerLog().size();
+    std::atomic<bool> wentDark{false};
     std::atomic<DWORD> cancelledAt{0};
     std::thread user([&] {
-      // Cancelled while the server holds the request.
-      WaitUntil([&] { return done || held(); });
-      heldAtCancel = held();
+      wentDark = WaitForFaultLog("/big.bin fault=" + std::string(fault) + " attempt=1 status=", from, 20000);
       cancelledAt = GetTickCount();
       InstallState.CancelRequested = 1;
-      for (int i = 0; i < 300 && !done; ++i) {
-        WatchNetworkWait();
-        Sleep(100);
-      }
     });
     bool failed = DownloadDistribution();
     DWORD returnedAt = GetTickCount();
-    done = true;
     user.join();
-    EXPECT_TRUE(heldAtCancel) << fault;
+    EXPECT_TRUE(wentDark) << fault;
     EXPECT_TRUE(failed) << fault;
     EXPECT_LT(returnedAt - cancelledAt, 5000u) << fault;
     EXPECT_FALSE(DownloadFailure.Failed) << fault;
     EXPECT_FALSE(PathExists(Local("Disc_01\\help.txt"))) << fault;
   }
   InstallState.CancelRequested = 0;
+}
+
+// A body that goes dark half way, past the first chunk: after the stall
+// limit the file is asked for again from the bytes that did arrive, every
+// one of them (those of the unfinished chunk too), and the second answer
+// completes it.
+TEST_F(DownloadTest, BodyGoingDarkHalfWayGoesOnFromEveryByteThatArrived) {
+  Prepare();
+  const size_t cut = 700000;
+  SetFault(WebSite, "VarnelDemo/Disc_01/big.bin", "dark-after " + std::to_string(cut) + "\nnone");
+  size_t from = ServerAccessLog().size();
+  size_t faultsFrom = FaultServerLog().size();
+  RecordingDialog dialog;
+  DWORD start = GetTickCount();
+  EXPECT_TRUE(DownloadDistribution());
+  DWORD took = GetTickCount() - start;
+  EXPECT_TRUE(DownloadReachedNormalEnd());
+  EXPECT_FALSE(DownloadFailure.Failed);
+  EXPECT_TRUE(LocalContent("Disc_01\\big.bin") == dist.big);
+  EXPECT_NE(FaultServerLog().find("sent=" + std::to_string(cut) + " end=dark", faultsFrom), std::string::npos);
+  // The dark answer is logged when the server stops; the second one is the
+  // exact rest.
+  std::vector<LoggedRequest> big = RequestsFor(ServerAccessLog().substr(from), "/big.bin ");
+  ASSERT_EQ(big.size(), 1u);
+  EXPECT_EQ(big[0].status, 206);
+  EXPECT_EQ(big[0].bytes, static_cast<long long>(dist.big.size() - cut));
+  EXPECT_EQ(InstallState.ProgressDone, dist.ChosenBytes());
+  EXPECT_GE(took, NetworkStallLimitMs);
+  EXPECT_LT(took, NetworkStallLimitMs + 30000);
 }
 
 TEST_F(DownloadTest, SourceNamesLeavingTheDiscFolderAreRefused) {

@@ -91,29 +91,41 @@ EOF
     location / {
     }
 
-    # The fault server gets the request target as the client sent it.
-    # Buffering off, so that short and dropped bodies and slow pieces reach
-    # the client as they leave the fault server. nginx puts chunks around a
-    # body that has no length; the fault server sends such answers on
-    # through the second location, where chunking is off and the end of the
-    # body is the end of the connection.
-    location = /.zelta/fault {
-      internal;
-      proxy_pass http://127.0.0.1:$fault_port\$request_uri;
-      proxy_set_header X-Zelta-Host $key;
-      proxy_set_header X-Zelta-Close-Location /.zelta/close-delimited;
-      include "$state/fault-proxy.conf";
-    }
-
-    location = /.zelta/close-delimited {
-      internal;
-      chunked_transfer_encoding off;
-      proxy_pass http://127.0.0.1:$fault_port\$request_uri;
-      proxy_set_header X-Zelta-Host $key;
-      include "$state/fault-proxy.conf";
-    }
-  }
+    # The fault server gets the request target as the client sent it, twice.
+    # On the first pass it names the location that answers (X-Accel-Redirect):
+    # there the client's connection is kept whatever the client does, so that
+    # a client that shuts its end at once still gets to the second. Buffering
+    # off, so that short and dropped bodies and slow pieces reach the client
+    # as they leave the fault server. nginx ends the client's connection when
+    # the client shuts its end or goes, except where an answer goes dark;
+    # and it puts chunks around a body that has no length, except where such
+    # a body is sent: there the end of the body is the end of the connection.
 EOF
+  fault_location fault "proxy_set_header X-Zelta-Answer-Location /.zelta/answer;" \
+    "proxy_set_header X-Zelta-Close-Location /.zelta/close-delimited;" \
+    "proxy_set_header X-Zelta-Dark-Location /.zelta/dark;" \
+    "proxy_ignore_client_abort on;" "proxy_read_timeout 10s;"
+  fault_location answer "proxy_read_timeout 180s;"
+  fault_location close-delimited "chunked_transfer_encoding off;" "proxy_read_timeout 180s;"
+  fault_location dark "proxy_ignore_client_abort on;" "proxy_read_timeout 1d;" "send_timeout 1d;"
+  echo "  }"
+}
+
+# Writes a location of server_block's host ($key) that hands the request to
+# the fault server; the further arguments are its own lines.
+fault_location() {  # NAME LINE...
+  local name=$1
+  shift
+  cat <<EOF
+
+    location = /.zelta/$name {
+      internal;
+      proxy_pass http://127.0.0.1:$fault_port\$request_uri;
+      proxy_set_header X-Zelta-Host $key;
+      include "$state/fault-proxy.conf";
+EOF
+  printf '      %s\n' "$@"
+  echo "    }"
 }
 
 if [ -n "$fault_port" ]; then
@@ -126,9 +138,9 @@ proxy_request_buffering off;
 proxy_redirect off;
 proxy_intercept_errors off;
 proxy_connect_timeout 5s;
-# Longer than any stall a test holds, so that nginx never answers 504 itself.
-proxy_read_timeout 180s;
 proxy_send_timeout 60s;
+# Each location sets proxy_read_timeout: longer than any stall a test
+# holds, so that nginx never answers 504 itself.
 EOF
 fi
 

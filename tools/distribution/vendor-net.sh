@@ -5,7 +5,8 @@
 # loopback and a throw-away test CA is trusted.
 #
 #   vendor-net.sh --site SITE --state DIR [--web-host H1] [--download-host H2]
-#                 [--no-https | --silent-https] [--no-http | --silent-http]
+#                 [--no-https | --dark-https | --dropped-https]
+#                 [--no-http | --dark-http | --dropped-http]
 #                 [--fault-server PATH] -- COMMAND [ARGS...]
 #
 #   SITE           what the hosts serve: SITE/web (H1), SITE/download (H2), and
@@ -17,13 +18,20 @@
 #   H1, H2         default www.zeltasoft.example and download.zeltasoft.example
 #   --no-https     leave 443 closed (connections are refused)
 #   --no-http      leave 80 closed
-#   --silent-https 443 accepts connections and never answers, not even the
-#                  TLS handshake (the fault server holds them, up to 150 s)
-#   --silent-http  the same for 80
+#   --dark-https   443 accepts connections and then never reads, writes or
+#                  closes them, whatever the client does, not even the TLS
+#                  handshake (the fault server holds them until it stops)
+#   --dark-http    the same for 80
+#   --dropped-https  connection attempts to 443 are dropped by a packet
+#                  filter (nft): no answer to the first packet, the connect
+#                  itself hangs. Where no filter can be set, COMMAND runs with
+#                  ZELTA_NO_PACKET_FILTER telling why (443 then refuses)
+#   --dropped-http the same for 80
 #   --fault-server the fault-server program (default $ZELTA_FAULT_SERVER, else
 #                  the native build's, build/native/fault-server)
 #
-# COMMAND runs with ZELTA_SITE (absolute SITE) and ZELTA_VENDOR_STATE (DIR) set;
+# COMMAND runs with ZELTA_SITE (absolute SITE) and ZELTA_VENDOR_STATE (DIR) set,
+# and ZELTA_DROPPED_PORTS (the ports whose attempts are dropped) when any are;
 # the exit code is COMMAND's. On the way out, also on failure or a signal,
 # nginx, the fault server and whatever COMMAND left running are ended. Needs
 # root (unshare, mount).
@@ -47,7 +55,8 @@ die() {
 }
 
 site="" state="" web_host=www.zeltasoft.example download_host=download.zeltasoft.example
-https=1 http=1 silent_https=0 silent_http=0 fault_server=${ZELTA_FAULT_SERVER:-}
+https=1 http=1 dark_https=0 dark_http=0 dropped_https=0 dropped_http=0
+fault_server=${ZELTA_FAULT_SERVER:-}
 while [ $# -gt 0 ]; do
   case $1 in
     --site) site=${2:?--site needs a folder}; shift 2 ;;
@@ -57,8 +66,10 @@ while [ $# -gt 0 ]; do
     --fault-server) fault_server=${2:?--fault-server needs a program}; shift 2 ;;
     --no-https) https=0; shift ;;
     --no-http) http=0; shift ;;
-    --silent-https) silent_https=1; shift ;;
-    --silent-http) silent_http=1; shift ;;
+    --dark-https) dark_https=1; shift ;;
+    --dark-http) dark_http=1; shift ;;
+    --dropped-https) dropped_https=1; shift ;;
+    --dropped-http) dropped_http=1; shift ;;
     --) shift; break ;;
     -h|--help) usage 0 ;;
     *) die "unknown argument $1 (see --help)" ;;
@@ -67,11 +78,13 @@ done
 [ $# -gt 0 ] || die "no command given after --"
 [ -n "$site" ] || die "--site is required"
 [ -n "$state" ] || die "--state is required"
-[ $https = 1 ] || [ $silent_https = 0 ] || die "--no-https and --silent-https exclude each other"
-[ $http = 1 ] || [ $silent_http = 0 ] || die "--no-http and --silent-http exclude each other"
-# A silent port is the fault server's, not nginx's.
-[ $silent_https = 0 ] || https=0
-[ $silent_http = 0 ] || http=0
+[ $(( (1 - https) + dark_https + dropped_https )) -le 1 ] ||
+  die "--no-https, --dark-https and --dropped-https exclude each other"
+[ $(( (1 - http) + dark_http + dropped_http )) -le 1 ] ||
+  die "--no-http, --dark-http and --dropped-http exclude each other"
+# A dark port is the fault server's, not nginx's; a dropped one nobody's.
+[ $dark_https = 0 ] && [ $dropped_https = 0 ] || https=0
+[ $dark_http = 0 ] && [ $dropped_http = 0 ] || http=0
 for name in "$web_host" "$download_host"; do
   [[ $name =~ ^[A-Za-z0-9]([A-Za-z0-9.-]*[A-Za-z0-9])?$ ]] || die "not a host name: $name"
 done
@@ -91,8 +104,12 @@ if [ "${ZELTA_VENDOR_NET_INSIDE:-}" != 1 ]; then
 
   args=(--site "$site" --state "$state" --web-host "$web_host" --download-host "$download_host"
         --fault-server "$fault_server")
-  if [ $silent_https = 1 ]; then args+=(--silent-https); elif [ $https = 0 ]; then args+=(--no-https); fi
-  if [ $silent_http = 1 ]; then args+=(--silent-http); elif [ $http = 0 ]; then args+=(--no-http); fi
+  if [ $dark_https = 1 ]; then args+=(--dark-https)
+  elif [ $dropped_https = 1 ]; then args+=(--dropped-https)
+  elif [ $https = 0 ]; then args+=(--no-https); fi
+  if [ $dark_http = 1 ]; then args+=(--dark-http)
+  elif [ $dropped_http = 1 ]; then args+=(--dropped-http)
+  elif [ $http = 0 ]; then args+=(--no-http); fi
   # A PID namespace as well: when this script (its first process) ends, the
   # kernel ends everything started in it, even after a SIGKILL.
   # Started in the background, it would ignore SIGINT for good (bash's rule
@@ -218,10 +235,40 @@ if ! nginx -t -q -p "$state" -c "$state/nginx.conf" >>"$state/nginx-error.log" 2
   die "nginx does not accept $state/nginx.conf"
 fi
 
-silent=()
-[ $silent_https = 0 ] || silent+=(--silent-port 443)
-[ $silent_http = 0 ] || silent+=(--silent-port 80)
-"$fault_server" --port "$fault_port" --site "$site" --log "$state/fault-server.log" "${silent[@]}" \
+# Connection attempts to a dropped port get no answer at all: a packet
+# filter of this namespace drops every packet sent to it.
+dropped=()
+[ $dropped_https = 0 ] || dropped+=(443)
+[ $dropped_http = 0 ] || dropped+=(80)
+if [ ${#dropped[@]} -gt 0 ]; then
+  filter_error=""
+  if ! command -v nft >/dev/null; then
+    filter_error="nft is not installed (scripts/setup.sh installs nftables)"
+  elif ! filter_error=$(nft -f - 2>&1 <<EOF
+table inet zelta_dropped {
+  chain input {
+    type filter hook input priority 0; policy accept;
+    tcp dport { $(IFS=,; echo "${dropped[*]}") } drop
+  }
+}
+EOF
+  ); then
+    filter_error="nft cannot filter in this namespace: $(echo "$filter_error" | head -n 1)"
+  else
+    filter_error=""
+  fi
+  if [ -n "$filter_error" ]; then
+    echo "vendor-net: no dropped ports: $filter_error" >&2
+    export ZELTA_NO_PACKET_FILTER=$filter_error
+  else
+    export ZELTA_DROPPED_PORTS="${dropped[*]}"
+  fi
+fi
+
+dark=()
+[ $dark_https = 0 ] || dark+=(--dark-port 443)
+[ $dark_http = 0 ] || dark+=(--dark-port 80)
+"$fault_server" --port "$fault_port" --site "$site" --log "$state/fault-server.log" "${dark[@]}" \
   </dev/null >>"$state/fault-server.log" 2>&1 9>&- &
 fault_pid=$!
 nginx -p "$state" -c "$state/nginx.conf" </dev/null >>"$state/nginx-error.log" 2>&1 9>&- &
@@ -235,8 +282,8 @@ listening() {
   awk -v a="$hex" '$2 == a && $4 == "0A" { found = 1 } END { exit !found }' /proc/net/tcp
 }
 ports=("$fault_port")
-[ $https = 0 ] && [ $silent_https = 0 ] || ports+=(443)
-[ $http = 0 ] && [ $silent_http = 0 ] || ports+=(80)
+[ $https = 0 ] && [ $dark_https = 0 ] || ports+=(443)
+[ $http = 0 ] && [ $dark_http = 0 ] || ports+=(80)
 ready=0
 for _ in $(seq 1 200); do
   kill -0 "$nginx_pid" 2>/dev/null || break

@@ -90,7 +90,7 @@ int HexDigit(char c) {
 
 const char* FaultWords() {
   return "status N, redirect URL, no-length, chunked, zero-length, short N, drop N, slow MS, html, none, "
-         "stall, stall-after N, ignore-range, old-drop N";
+         "stall, stall-after N, dark, dark-after N, ignore-range, old-drop N";
 }
 
 bool ParseFaultLine(const std::string& line, FaultPlan& out, std::string& problem) {
@@ -117,6 +117,7 @@ bool ParseFaultLine(const std::string& line, FaultPlan& out, std::string& proble
       {"html", FaultHtml},
       {"none", FaultPlain},
       {"stall", FaultStall},
+      {"dark", FaultDark},
       {"ignore-range", FaultIgnoreRange},
   };
   for (const Bare& b : bare) {
@@ -160,6 +161,7 @@ bool ParseFaultLine(const std::string& line, FaultPlan& out, std::string& proble
       {"short", FaultShort},
       {"drop", FaultDrop},
       {"stall-after", FaultStallAfter},
+      {"dark-after", FaultDarkAfter},
       {"old-drop", FaultOldDrop},
   };
   for (const Counted& c : counted) {

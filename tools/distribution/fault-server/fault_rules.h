@@ -26,7 +26,15 @@ enum FaultKind {
   FaultStallAfter,   // stall-after N
   FaultIgnoreRange,  // ignore-range
   FaultOldDrop,      // old-drop N
+  FaultDark,         // dark
+  FaultDarkAfter,    // dark-after N
 };
+
+// Faults that end in a dark connection: held open, never read, written or
+// closed again until the server stops, whatever the client does.
+inline bool GoesDark(FaultKind kind) {
+  return kind == FaultDark || kind == FaultDarkAfter;
+}
 
 struct FaultPlan {
   FaultKind kind = FaultPlain;

@@ -1,13 +1,15 @@
 // fault-server: answers the requests that nginx hands over because a fault
 // file exists for their path, with the misbehaviour that file names.
 //
-//   fault-server --port N --site SITE --log FILE [--silent-port M]...
+//   fault-server --port N --site SITE --log FILE [--dark-port M]...
 //
 // Listens on 127.0.0.1 only. nginx tells the host in "X-Zelta-Host" (web or
-// download) and passes the request target unchanged. A silent port accepts
-// connections and never reads or writes (a server that hangs, also in the
-// TLS handshake). Every answer and every held connection is bounded in
-// time; the server ends on SIGTERM or SIGINT.
+// download) and passes the request target unchanged. A dark port accepts
+// connections and then never reads, writes or closes them, whatever the
+// client does (a server that hangs, also in the TLS handshake, or a path
+// that went dark); so do the dark faults after their part of the answer.
+// Every answer and every stalled connection is bounded in time; dark ones
+// end when the server stops, on SIGTERM or SIGINT.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -35,7 +37,7 @@ namespace {
 volatile sig_atomic_t g_stopSignal = 0;
 std::atomic<bool> g_stopping(false);
 std::atomic<int> g_active(0);  // connection threads, held ones included
-std::atomic<int> g_held(0);    // of those, held open (stalls, silent ports)
+std::atomic<int> g_held(0);    // of those, held open (stalls, dark ones)
 std::mutex g_logLock;
 int g_logFd = -1;
 std::string g_site;
@@ -46,9 +48,10 @@ AttemptCounter g_attempts;
 // that a test's stalls never crowd out its later requests.
 const int MaxConnections = 16;
 const int MaxHeld = 64;
-const int MaxSilentPorts = 8;
-// A held connection ends when the peer closes it, the server stops, or
-// after this long; the stop is noticed within a tick.
+const int MaxDarkPorts = 8;
+// A stalled connection ends when the peer closes it, the server stops, or
+// after this long; a dark one only when the server stops. The stop is
+// noticed within a tick.
 const long HoldLimitMs = 150000;
 const long HoldTickMs = 100;
 const size_t MaxRequestBytes = 16384;
@@ -210,14 +213,14 @@ struct Outcome {
   size_t sent = 0;        // body bytes
   const char* end = "closed";
   long heldMs = -1;       // how long the connection was held, when it was
+  bool dark = false;      // the connection is to go dark now
 };
 
-// Keeps the connection open until the peer closes it, the server stops or
-// HoldLimitMs pass. With `reads`, what comes is read and thrown away (a
-// stalled answer); without, nothing is read (a silent port: the peer's
-// data stays unread, only its close is seen). A named hold is logged as it
-// begins, so that a test can act while the client waits.
-void Hold(int fd, bool reads, Outcome& outcome, const std::string& name = std::string()) {
+// Keeps a stalled answer's connection open until the peer closes it, the
+// server stops or HoldLimitMs pass; what comes is read and thrown away. A
+// named hold is logged as it begins, so that a test can act while the
+// client waits.
+void Hold(int fd, Outcome& outcome, const std::string& name = std::string()) {
   if (++g_held > MaxHeld) {
     --g_held;
     outcome.end = "not-held";
@@ -234,7 +237,7 @@ void Hold(int fd, bool reads, Outcome& outcome, const std::string& name = std::s
     }
     long left = start + HoldLimitMs - NowMs();
     if (left <= 0) break;
-    struct pollfd pfd = {fd, static_cast<short>(reads ? POLLIN | POLLRDHUP : POLLRDHUP), 0};
+    struct pollfd pfd = {fd, static_cast<short>(POLLIN | POLLRDHUP), 0};
     int ready = poll(&pfd, 1, static_cast<int>(left < HoldTickMs ? left : HoldTickMs));
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0) {
@@ -242,7 +245,7 @@ void Hold(int fd, bool reads, Outcome& outcome, const std::string& name = std::s
       break;
     }
     if (ready == 0) continue;
-    if (reads && (pfd.revents & POLLIN)) {
+    if (pfd.revents & POLLIN) {
       ssize_t n = recv(fd, buffer, sizeof buffer, 0);
       if (n > 0 || (n < 0 && errno == EINTR)) continue;
       outcome.end = "peer-closed";
@@ -255,6 +258,29 @@ void Hold(int fd, bool reads, Outcome& outcome, const std::string& name = std::s
   }
   outcome.heldMs = NowMs() - start;
   --g_held;
+}
+
+// Keeps a dark connection as it is until the server stops: nothing is read,
+// written or closed, and nothing the peer does (a shutdown, a close) is
+// looked at. Returns how long it was held. Beyond MaxHeld the connection
+// cannot be kept and is closed at once: the log says so, and a test that
+// meets it is wrong.
+long HoldDark() {
+  if (++g_held > MaxHeld) {
+    --g_held;
+    return -1;
+  }
+  long start = NowMs();
+  while (!g_stopping) SleepMs(HoldTickMs);
+  --g_held;
+  return NowMs() - start;
+}
+
+// The end of a dark connection: when the server stopped, or at once when
+// there were too many to keep.
+void LogDarkEnd(const std::string& what, long heldMs) {
+  LogLine(what + (heldMs < 0 ? " dark refused: too many held connections"
+                             : " dark for " + std::to_string(heldMs) + " ms (server-stopped)"));
 }
 
 // Ends the connection with a reset, after a pause that lets the bytes sent
@@ -317,7 +343,10 @@ void Serve(int fd, const std::string& head, const std::string& hostKey, const st
                HtmlPage("Hotspot login", "Please sign in to use this network."), outcome);
       return;
     case FaultStall:
-      Hold(fd, true, outcome, hostKey + " " + path);
+      Hold(fd, outcome, hostKey + " " + path);
+      return;
+    case FaultDark:
+      outcome.dark = true;
       return;
     default:
       break;
@@ -407,7 +436,11 @@ void Serve(int fd, const std::string& head, const std::string& hostKey, const st
       return;
     case FaultStallAfter:
       if (!isHead) SendBody(fd, part, cut, outcome);
-      if (strcmp(outcome.end, "closed") == 0) Hold(fd, true, outcome, hostKey + " " + path);
+      if (strcmp(outcome.end, "closed") == 0) Hold(fd, outcome, hostKey + " " + path);
+      return;
+    case FaultDarkAfter:
+      if (!isHead) SendBody(fd, part, cut, outcome);
+      outcome.dark = strcmp(outcome.end, "closed") == 0;
       return;
     case FaultSlow: {
       if (isHead) return;
@@ -450,7 +483,10 @@ void HandleConnection(int fd) {
   std::string target = (sp1 != std::string::npos && sp2 > sp1) ? requestLine.substr(sp1 + 1, sp2 - sp1 - 1)
                                                                : std::string();
   std::string hostKey = HeaderValue(head, "X-Zelta-Host");
+  // Set on nginx's first pass only (see below).
+  std::string answerLocation = HeaderValue(head, "X-Zelta-Answer-Location");
   std::string closeLocation = HeaderValue(head, "X-Zelta-Close-Location");
+  std::string darkLocation = HeaderValue(head, "X-Zelta-Dark-Location");
   std::string path;
   Outcome outcome;
   std::string fault = "-";
@@ -482,23 +518,36 @@ void HandleConnection(int fd) {
       SendPage(fd, false, 501, "", HtmlPage("501 Bad fault file", problem), outcome);
       LogLine("ERROR " + hostKey + " " + path + ": " + problem);
     } else {
-      // nginx would put chunks around a body without a length; its other
-      // location passes it on as it is, so a no-length answer sends nginx
-      // there first. That first pass is not an attempt of its own.
-      bool firstPass = !closeLocation.empty();
+      // nginx hands a fault over twice. On the first pass nothing is
+      // answered: the fault server names the location for the second,
+      // where nginx then behaves as the fault needs. Answers go to the
+      // answer location; one without a length to a location where nginx
+      // puts no chunks around it (the end of the body is the end of the
+      // connection); one that goes dark to a location where nginx keeps
+      // the client's connection as it is, whatever the client does (the
+      // others end it when the client shuts its end, so the first pass,
+      // made for every fault, keeps it too). The first pass is no attempt.
+      bool firstPass = !answerLocation.empty();
       FaultPlan plan;
       long number;
+      std::string location;
       {
         std::lock_guard<std::mutex> hold(g_attemptLock);
         number = g_attempts.Peek(key, id);
         plan = plans[PlanIndex(plans.size(), number)];
-        if (!(firstPass && plan.kind == FaultNoLength)) number = g_attempts.Next(key, id);
+        if (firstPass) {
+          location = plan.kind == FaultNoLength ? closeLocation
+                     : GoesDark(plan.kind)      ? darkLocation
+                                                : answerLocation;
+        } else {
+          number = g_attempts.Next(key, id);
+        }
       }
       attempt = std::to_string(number);
-      if (firstPass && plan.kind == FaultNoLength) {
-        fault = "no-length (to " + closeLocation + ")";
+      if (firstPass) {
+        fault = plan.text + " (to " + location + ")";
         outcome.status = 200;
-        if (!SendText(fd, Head(200, "X-Accel-Redirect: " + closeLocation + "\r\n" + LengthHeader(0)))) {
+        if (!SendText(fd, Head(200, "X-Accel-Redirect: " + location + "\r\n" + LengthHeader(0)))) {
           outcome.end = "send-failed";
         }
       } else {
@@ -507,20 +556,21 @@ void HandleConnection(int fd) {
       }
     }
   }
-  LogLine((hostKey.empty() ? "-" : hostKey) + " " + (method.empty() ? "-" : method) + " " +
-          (target.empty() ? "-" : target) + " fault=" + fault + " attempt=" + attempt +
-          " status=" + std::to_string(outcome.status) + " sent=" + std::to_string(outcome.sent) +
+  std::string line = (hostKey.empty() ? "-" : hostKey) + " " + (method.empty() ? "-" : method) + " " +
+                     (target.empty() ? "-" : target) + " fault=" + fault + " attempt=" + attempt;
+  if (outcome.dark) outcome.end = "dark";
+  LogLine(line + " status=" + std::to_string(outcome.status) + " sent=" + std::to_string(outcome.sent) +
           " end=" + outcome.end + (outcome.heldMs >= 0 ? " held=" + std::to_string(outcome.heldMs) : ""));
+  if (outcome.dark) LogDarkEnd(line, HoldDark());
   close(fd);
 }
 
-// A silent port's connection: held, never read or written.
-void HoldSilent(int fd, long port) {
-  LogLine("silent " + std::to_string(port) + " accepted");
-  Outcome outcome;
-  Hold(fd, false, outcome);
-  LogLine("silent " + std::to_string(port) + " closed after " + std::to_string(outcome.heldMs) + " ms (" +
-          outcome.end + ")");
+// A dark port's connection: accepted, then never read, written or closed
+// until the server stops.
+void HoldDarkPort(int fd, long port) {
+  std::string what = "dark " + std::to_string(port);
+  LogLine(what + " accepted");
+  LogDarkEnd(what, HoldDark());
   close(fd);
 }
 
@@ -542,7 +592,7 @@ int Listen(long port) {
 }
 
 int Usage() {
-  fprintf(stderr, "usage: fault-server --port N --site SITE --log FILE [--silent-port M]...\n");
+  fprintf(stderr, "usage: fault-server --port N --site SITE --log FILE [--dark-port M]...\n");
   return 2;
 }
 
@@ -550,16 +600,16 @@ int Usage() {
 
 int main(int argc, char** argv) {
   long port = 0;
-  std::vector<long> silentPorts;
+  std::vector<long> darkPorts;
   std::string logPath;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string option = argv[i];
     if (option == "--port") {
       port = strtol(argv[i + 1], nullptr, 10);
-    } else if (option == "--silent-port") {
-      long silent = strtol(argv[i + 1], nullptr, 10);
-      if (silent <= 0 || silent > 65535 || silentPorts.size() >= MaxSilentPorts) return Usage();
-      silentPorts.push_back(silent);
+    } else if (option == "--dark-port") {
+      long dark = strtol(argv[i + 1], nullptr, 10);
+      if (dark <= 0 || dark > 65535 || darkPorts.size() >= MaxDarkPorts) return Usage();
+      darkPorts.push_back(dark);
     } else if (option == "--site") {
       g_site = argv[i + 1];
     } else if (option == "--log") {
@@ -591,10 +641,10 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  // listeners[0] answers; the rest are silent.
+  // listeners[0] answers; the rest are dark.
   std::vector<struct pollfd> listeners;
   std::vector<long> ports(1, port);
-  ports.insert(ports.end(), silentPorts.begin(), silentPorts.end());
+  ports.insert(ports.end(), darkPorts.begin(), darkPorts.end());
   for (long p : ports) {
     int fd = Listen(p);
     if (fd < 0) {
@@ -604,7 +654,7 @@ int main(int argc, char** argv) {
     listeners.push_back({fd, POLLIN, 0});
   }
   LogLine("listening on 127.0.0.1:" + std::to_string(port) + " for " + g_site);
-  for (long p : silentPorts) LogLine("silent " + std::to_string(p) + " listening");
+  for (long p : darkPorts) LogLine("dark " + std::to_string(p) + " listening");
 
   while (!g_stopSignal) {
     struct timespec tick = {0, 200 * 1000000L};
@@ -618,17 +668,17 @@ int main(int argc, char** argv) {
       bool busy = i == 0 ? g_active - g_held >= MaxConnections : g_held >= MaxHeld;
       if (busy || g_active >= MaxConnections + MaxHeld) {
         LogLine(i == 0 ? "- - - refused: too many connections"
-                       : "silent " + std::to_string(ports[i]) + " refused: too many held connections");
+                       : "dark " + std::to_string(ports[i]) + " refused: too many held connections");
         close(fd);
         continue;
       }
       ++g_active;
-      long silentPort = i == 0 ? 0 : ports[i];
-      std::thread([fd, silentPort]() {
-        if (silentPort == 0) {
+      long darkPort = i == 0 ? 0 : ports[i];
+      std::thread([fd, darkPort]() {
+        if (darkPort == 0) {
           HandleConnection(fd);
         } else {
-          HoldSilent(fd, silentPort);
+          HoldDarkPort(fd, darkPort);
         }
         --g_active;
       }).detach();
@@ -636,7 +686,8 @@ int main(int argc, char** argv) {
   }
 
   // Stop: no new connections; running answers finish quickly (slow ones
-  // send the rest at once, held ones close) and are given a few seconds.
+  // send the rest at once, held and dark ones close) and are given a few
+  // seconds.
   g_stopping = true;
   for (const struct pollfd& l : listeners) close(l.fd);
   long deadline = NowMs() + 3000;

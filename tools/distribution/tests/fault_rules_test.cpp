@@ -40,6 +40,9 @@ TEST(FaultPlan, EveryWord) {
   EXPECT_EQ(Plan("stall").kind, FaultStall);
   EXPECT_EQ(Plan("stall-after 1000").kind, FaultStallAfter);
   EXPECT_EQ(Plan("stall-after 1000").number, 1000);
+  EXPECT_EQ(Plan("dark").kind, FaultDark);
+  EXPECT_EQ(Plan("dark-after 300000").kind, FaultDarkAfter);
+  EXPECT_EQ(Plan("dark-after 300000").number, 300000);
   EXPECT_EQ(Plan("ignore-range").kind, FaultIgnoreRange);
   EXPECT_EQ(Plan("old-drop 500").kind, FaultOldDrop);
   EXPECT_EQ(Plan("old-drop 500").number, 500);
@@ -69,6 +72,8 @@ TEST(FaultPlan, BadWordsAreRefused) {
   EXPECT_EQ(Problem("stall 5"), "stall takes no argument");
   EXPECT_EQ(Problem("none 1"), "none takes no argument");
   EXPECT_EQ(Problem("stall-after x"), "stall-after needs a byte count");
+  EXPECT_EQ(Problem("dark 1"), "dark takes no argument");
+  EXPECT_EQ(Problem("dark-after -5"), "dark-after needs a byte count");
   EXPECT_NE(Problem("old-drop").find("unknown fault"), std::string::npos);
 }
 

@@ -28,6 +28,30 @@ wait_for() {  # SECONDS COMMAND [ARGS...]
 }
 export -f wait_for
 
+# A client that sends a request (none for PATH "-"), shuts its own end of
+# the connection and waits SECONDS: prints the bytes it got and whether the
+# server then closed ("eof") or kept the connection ("open").
+#   half_close HOST PORT PATH SECONDS
+half_close() {
+  perl -MIO::Socket::INET -e '
+    my ($host, $port, $path, $wait) = @ARGV;
+    my $s = IO::Socket::INET->new(PeerAddr => $host, PeerPort => $port, Timeout => 5) or die "connect: $!\n";
+    print $s "GET $path HTTP/1.1\r\nHost: $host\r\n\r\n" if $path ne "-";
+    shutdown($s, 1);
+    my ($got, $end, $buf) = (0, "open");
+    my $rin = "";
+    vec($rin, fileno($s), 1) = 1;
+    my $deadline = time + $wait;
+    while ((my $left = $deadline - time) > 0) {
+      last unless select(my $rout = $rin, undef, undef, $left);
+      my $n = sysread($s, $buf, 65536);
+      if (!$n) { $end = "eof"; last; }
+      $got += $n;
+    }
+    print "$got $end\n";' "$@"
+}
+export -f half_close
+
 # --- inside the namespace: the client's view -------------------------------
 if [ "${1:-}" = --inside ]; then
   expect=$2
@@ -319,6 +343,33 @@ EOF
   check "stall-after 1000: its length, 1000 bytes, time-out" "200 40000 1000 28 same" \
     "$code $(header Content-Length) $size $rc $(same_file "$tmp/first1000")"
 
+  # Dark answers end only when the server stops: whatever the client does,
+  # nothing comes back, not even a close.
+  fault "$datf" "dark"
+  get "$daturl" --max-time 2
+  check "dark: nothing, then the client's time-out (28)" "000 0 28" "$code $size $rc"
+  grep -q "ex_anyag.dat fault=dark attempt=1 status=0 sent=0 end=dark" "$log" && logged=yes || logged=no
+  check "dark: logged as it goes dark" yes "$logged"
+  fault "$datf" "dark-after 1000"
+  get "$daturl" --max-time 2
+  check "dark-after 1000: its length, 1000 bytes, time-out" "200 40000 1000 28 same" \
+    "$code $(header Content-Length) $size $rc $(same_file "$tmp/first1000")"
+  plainpath=/UpDate-V9.20/VarnelDemo/Disc_02/Datas/ex_anyag.dat
+  dplain=$DF/VarnelDemo/Disc_02/Datas/ex_anyag.dat
+  fault "$dplain" "stall"
+  check "stall: a client that shuts its end is closed on" "0 eof" \
+    "$(half_close download.zeltasoft.example 80 "$plainpath" 3)"
+  fault "$dplain" "dark"
+  check "dark: a client that shuts its end is not" "0 open" \
+    "$(half_close download.zeltasoft.example 80 "$plainpath" 2)"
+  fault "$dplain" "dark-after 1000"
+  read -r got end < <(half_close download.zeltasoft.example 80 "$plainpath" 2)
+  check "dark-after 1000: the head and 1000 bytes, then the connection stays" "yes open" \
+    "$([ "$got" -gt 1000 ] && [ "$got" -lt 1500 ] && echo yes || echo no) $end"
+  grep -q "ex_anyag.dat fault=dark.* dark for" "$log" && ended=yes || ended=no
+  check "dark: no dark answer has ended while the server runs" no "$ended"
+  rm -f "$dplain"
+
   fault "$datf" "ignore-range"
   get "$daturl" -H "Range: bytes=1000-" -H "If-Range: $etag"
   check "ignore-range: 200 and the whole file despite Range" "200 - $etag whole" \
@@ -542,21 +593,36 @@ out=$(timeout 60 "$net" --site "$site" --state "$state" --no-http -- bash -c '
   curl -sS --max-time 10 -o /dev/null -w "%{http_code}" https://www.zeltasoft.example/Download/UpDate-V9.20/Update.ini' 2>&1) || true
 check "--no-http: 80 refused (curl 7), 443 served" "7 200" "$out"
 
-# A silent 443: the TLS handshake never comes. One client gives up, one is
-# still waiting when the command ends; both connections close, promptly.
+# A dark 443: the TLS handshake never comes, and nothing a client does ends
+# the connection. One client gives up, one shuts its end and finds the
+# connection still open; both are held until the server stops, promptly.
 start=$(date +%s)
-out=$(timeout 60 "$net" --site "$site" --state "$state" --silent-https -- bash -c '
+out=$(timeout 60 "$net" --site "$site" --state "$state" --dark-https -- bash -c '
   curl -sS --max-time 2 -o /dev/null https://www.zeltasoft.example/ 2>/dev/null; echo -n "$? "
-  curl -sS --max-time 10 -o /dev/null -w "%{http_code}" http://download.zeltasoft.example/UpDate-V9.20/Update.ini
-  (exec -a "$0" curl -sS --max-time 50 -o /dev/null https://www.zeltasoft.example/ 2>/dev/null) &
-  both_held() { [ "$(grep -c "silent 443 accepted" "$ZELTA_VENDOR_STATE/fault-server.log")" -ge 2 ]; }
-  wait_for 30 both_held' "$marker" 2>/dev/null) || true
-check "--silent-https: 443 never answers (curl 28), 80 served" "28 200" "$out"
-check "--silent-https: done promptly" yes "$([ $(( $(date +%s) - start )) -lt 15 ] && echo yes || echo no)"
-check "--silent-https: nothing left running" 0 "$(server_processes)"
-check "--silent-https: both connections held, then closed, then a clean stop" "2 2 stopped" \
-  "$(grep -c 'silent 443 accepted' "$state/fault-server.log") $(grep -c 'silent 443 closed after [0-9]* ms' \
-    "$state/fault-server.log") $(tail -n 1 "$state/fault-server.log" | cut -d' ' -f3-)"
+  curl -sS --max-time 10 -o /dev/null -w "%{http_code} " http://download.zeltasoft.example/UpDate-V9.20/Update.ini
+  half_close www.zeltasoft.example 443 - 2' 2>/dev/null) || true
+check "--dark-https: 443 never answers (curl 28), 80 served, a shut end changes nothing" "28 200 0 open" "$out"
+check "--dark-https: done promptly" yes "$([ $(( $(date +%s) - start )) -lt 15 ] && echo yes || echo no)"
+check "--dark-https: nothing left running" 0 "$(server_processes)"
+accepted=$(grep -c 'dark 443 accepted' "$state/fault-server.log")
+held=$(grep -c 'dark 443 dark for [0-9]* ms (server-stopped)' "$state/fault-server.log")
+check "--dark-https: both connections held until the server stopped" "2 2 stopped" \
+  "$accepted $held $(tail -n 1 "$state/fault-server.log" | cut -d' ' -f3-)"
+
+# A dropped 443: no answer to the first packet, so the connect itself
+# hangs (curl 28, where a closed port is refused at once, curl 7).
+out=$(timeout 60 "$net" --site "$site" --state "$state" --dropped-https -- bash -c '
+  echo -n "[${ZELTA_NO_PACKET_FILTER:-}] ${ZELTA_DROPPED_PORTS:-} "
+  curl -sS --connect-timeout 2 -o /dev/null https://www.zeltasoft.example/ 2>/dev/null; echo -n "$? "
+  curl -sS --max-time 10 -o /dev/null -w "%{http_code}" http://download.zeltasoft.example/UpDate-V9.20/Update.ini' \
+  2>/dev/null) || true
+if [[ $out == "[]"* ]]; then
+  check "--dropped-https: the connect hangs (curl 28), 80 served" "[] 443 28 200" "$out"
+else
+  echo "skip --dropped-https: ${out%%]*}]"
+fi
+command -v nft >/dev/null && nft list table inet zelta_dropped >/dev/null 2>&1 && leaked=yes || leaked=no
+check "--dropped-https: the machine's packet filter is untouched" no "$leaked"
 
 out=$(timeout 60 "$net" --site "$site" --state "$state" -- \
   bash -c '(exec -a "$0" sleep 60) & echo started' "$marker" 2>&1) || true
