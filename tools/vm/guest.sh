@@ -32,7 +32,7 @@ keyring=/usr/share/keyrings/debian-archive-keyring.gpg
 guest_packages="wine wine32:i386 wine64 fonts-wine libgnutls30:i386
   xvfb xauth imagemagick locales cmake nginx-light openssl ca-certificates
   curl libcurl4 iproute2 util-linux procps libasan8 libubsan1
-  binutils-mingw-w64-i686 fontconfig fonts-dejavu-core fonts-dejavu-extra
+  binutils-mingw-w64-i686 ffmpeg fontconfig fonts-dejavu-core fonts-dejavu-extra
   fonts-liberation fonts-droid-fallback fonts-noto-mono fonts-urw-base35
   gsfonts xfonts-base"
 
