@@ -17,6 +17,21 @@ bool IsWorthRetrying(TransferOutcome outcome, int status) {
   }
 }
 
+void BeginFileTries(FileTries* tries, int64_t stored) {
+  tries->Reached = stored;
+  tries->Retries = 0;
+}
+
+bool NextFileTry(FileTries* tries, int64_t stored, int* retry) {
+  if (stored > tries->Reached) {
+    tries->Reached = stored;
+    tries->Retries = 0;
+  }
+  if (tries->Retries >= TransferRetries) return false;
+  *retry = ++tries->Retries;
+  return true;
+}
+
 unsigned RetryPauseMs(int retry) {
   if (retry < 1) return 0;
   if (retry > 3) retry = 3;

@@ -4,6 +4,7 @@
 #define ZELTA_WEB_TRANSFER_OUTCOME_H
 
 #include <cstddef>
+#include <cstdint>
 
 enum TransferOutcome {
   TransferDone = 0,
@@ -18,8 +19,28 @@ enum TransferOutcome {
 // A network call that has seen nothing arrive for this long has failed.
 const unsigned NetworkStallLimitMs = 30000;
 
-// A file whose transfer failed part-way is tried this many times more.
+// A file whose transfer failed part-way is tried this many times more; a
+// try that stored new bytes renews them (see NextFileTry).
 const int TransferRetries = 3;
+
+// The tries of one file.
+struct FileTries {
+  int64_t Reached;  // the most bytes the download area held for it so far
+  int Retries;      // retries since a try last stored new bytes
+};
+
+// `stored`: what the download area holds of the file before its first try.
+void BeginFileTries(FileTries* tries, int64_t stored);
+
+// After a try that failed in a way worth another, with `stored` bytes now
+// held: true when another try is due, *retry its number since the last
+// progress (1 to TransferRetries, for RetryPauseMs). A try that brought the
+// file further than ever renews the retries; a file fails once
+// TransferRetries tries in a row after a failed one brought nothing. A file
+// that keeps advancing is never given up: a line that drops every few
+// megabytes still brings it, and each try brings at least a byte, so the
+// tries end with the file.
+bool NextFileTry(FileTries* tries, int64_t stored, int* retry);
 
 // True for failures that a later try may not meet again: a lost or silent
 // connection, a server error (5xx), 408 and 429. A permanent answer (403,
