@@ -146,7 +146,9 @@ bool CheckFileHead(const HttpAnswer& head, bool secureHost, const LengthExpectat
   if (record.ETag[0] == '\0' && record.LastModified[0] == '\0') {
     AddFinding(findings, true, "no ETag or Last-Modified: the installer can neither resume nor reuse the file");
   } else if (RangeValidator(record) == nullptr) {
-    AddFinding(findings, true, "only a weak ETag and no Last-Modified: the installer cannot resume the file");
+    AddFinding(findings, true,
+               "a weak ETag: the installer cannot resume the file (If-Range needs a strong one, and where a tag "
+               "was given its date may not stand in)");
   }
   return true;
 }
@@ -235,8 +237,8 @@ TextRead TextFromAnswer(const HttpAnswer& answer) {
     read.problem = "redirect (" + Number(answer.status) + ") to " + (location != nullptr ? location : "nowhere");
   } else if (answer.status != 200) {
     read.problem = "status " + Number(answer.status);
-    // A status that no retry mends is the installer's "not there".
-    if (!IsWorthRetrying(TransferStatus, answer.status)) read.state = TextMissing;
+    // Only these are the installer's "not there"; any other status stops it.
+    if (answer.status == 404 || answer.status == 410) read.state = TextMissing;
   } else if (!AnswerLength(answer, &length) || length <= 0) {
     read.problem = "no Content-Length above 0";
   } else if (!answer.error.empty() || static_cast<int64_t>(answer.body.size()) != length) {

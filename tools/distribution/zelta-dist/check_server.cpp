@@ -128,22 +128,6 @@ int64_t FileSize(const std::string& path) {
   return static_cast<int64_t>(s.st_size);
 }
 
-TextReader SiteReader(const std::string& folder) {
-  return [folder](const std::string& path) {
-    TextRead read;
-    std::string problem;
-    if (FileSize(folder + "/" + path) < 0) {
-      read.state = TextMissing;
-      read.problem = "not in the site";
-    } else if (ReadWholeFile(folder + "/" + path, read.text, problem)) {
-      read.state = TextFound;
-    } else {
-      read.problem = problem;
-    }
-    return read;
-  };
-}
-
 TextReader HostReader(HttpSession* http, const std::string& folderUrl) {
   return [http, folderUrl](const std::string& path) {
     std::vector<HttpRequest> requests(1);
@@ -194,7 +178,7 @@ void ProbeHosts(HttpSession* http, std::vector<HostCheck>& hosts, int jobs) {
 int ListFiles(HttpSession* http, const CheckOptions& o, const std::string& siteFolder, std::vector<HostCheck>& hosts,
               ReportHost& site, ServerFileSet& set) {
   if (!o.site.empty()) {
-    ListServerFiles(SiteReader(siteFolder), set);
+    ListServerFiles(FolderReader(siteFolder), set);
     AddProblems(site, set.problems);
     return -1;
   }
