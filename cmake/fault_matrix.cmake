@@ -8,8 +8,14 @@ zelta_driver_tests(fault_matrix_tests
 )
 
 zelta_site_test(e2e.server-faults prefix-net fault_matrix_tests ServerFault.*)
-# Servers that take connections and never answer.
-zelta_site_test(e2e.silent-https prefix-net fault_matrix_tests SilentServer.SilentHttps_* NET --silent-https)
-zelta_site_test(e2e.silent-server prefix-net fault_matrix_tests SilentServer.SilentBoth_*
-  NET --silent-https --silent-http)
+# Servers that go dark: hosts that take connections and never answer or
+# close, every phase meeting a request that goes dark, and connection
+# attempts that get no answer (where the namespace allows a packet filter).
+zelta_site_test(e2e.silent-https prefix-net fault_matrix_tests SilentServer.DarkHttps_* NET --dark-https)
+zelta_site_test(e2e.silent-server prefix-net fault_matrix_tests SilentServer.DarkBoth_*
+  NET --dark-https --dark-http)
+zelta_site_test(e2e.silent-phases prefix-net fault_matrix_tests SilentPhase.*)
+zelta_site_test(e2e.silent-dropped prefix-net fault_matrix_tests SilentServer.DroppedBoth_*
+  NET --dropped-https --dropped-http)
+set_tests_properties(e2e.silent-dropped PROPERTIES SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
 zelta_site_test(e2e.bad-distributions prefix-net fault_matrix_tests BadDistribution.*)

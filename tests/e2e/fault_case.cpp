@@ -19,8 +19,9 @@ namespace {
 const int StartBox = 508;       // "start the installed system afterwards"
 const int PhaseLine = 3201;
 const int MessageArea = 3202;
-// The longest case waits out two silent servers (30 s each).
-const DWORD FollowBound = 120000;
+// The longest case waits out three silent phases (30 s each) and then
+// installs everything.
+const DWORD FollowBound = 180000;
 
 const char LinkName[] = "\\ZeltaCAD Demo.lnk";
 const char GroupName[] = "\\ZeltaCAD Demo";

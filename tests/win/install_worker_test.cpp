@@ -326,21 +326,24 @@ TEST_F(InstallWorkerTest, CancelDuringDownloadEndsWithinSeconds) {
   EXPECT_EQ(Installed("\\Data\\data.txt"), "<missing>");
 }
 
-// A server that takes the connection and never answers: the cancel ends
-// the run within seconds, as cancelled (not as a missing connection), and
-// no second host is tried for a run being cancelled.
+// A server that takes the request and then goes dark (no answer, no close,
+// whatever the installer does): the cancel ends the run within seconds, as
+// cancelled (not as a missing connection), and no second host is tried for
+// a run being cancelled.
 TEST_F(InstallWorkerTest, CancelWhileTheServerIsSilent) {
   dist_.Publish(WebSite);
   dist_.Publish(DownloadSite);
-  SetFault(WebSite, "Update.ini", "stall");
+  SetFault(WebSite, "Update.ini", "dark");
   size_t from = ServerAccessLog().size();
+  size_t faultsFrom = FaultServerLog().size();
+  bool wentDark = false;
   DWORD toEnding = 0;
   INT_PTR result = Run([&](HWND dialog) {
-    WaitForPhase(dialog, "kigyűjtése");
-    Sleep(1500);
+    wentDark = WaitForFaultLog("/Update.ini fault=dark attempt=1 status=", faultsFrom, 20000);
     toEnding = PressAndTimeTheEnding(dialog);
     Exit(dialog);
   });
+  EXPECT_TRUE(wentDark);
   EXPECT_EQ(result, 0);
   EXPECT_LT(toEnding, 5000u);
   EXPECT_EQ(final_.phases.back(), "A telepítési folyamat megszakítva!");

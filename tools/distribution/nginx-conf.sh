@@ -100,46 +100,32 @@ EOF
     # the client shuts its end or goes, except where an answer goes dark;
     # and it puts chunks around a body that has no length, except where such
     # a body is sent: there the end of the body is the end of the connection.
-    location = /.zelta/fault {
-      internal;
-      proxy_pass http://127.0.0.1:$fault_port\$request_uri;
-      proxy_set_header X-Zelta-Host $key;
-      proxy_set_header X-Zelta-Answer-Location /.zelta/answer;
-      proxy_set_header X-Zelta-Close-Location /.zelta/close-delimited;
-      proxy_set_header X-Zelta-Dark-Location /.zelta/dark;
-      include "$state/fault-proxy.conf";
-      proxy_ignore_client_abort on;
-      proxy_read_timeout 10s;
-    }
-
-    location = /.zelta/answer {
-      internal;
-      proxy_pass http://127.0.0.1:$fault_port\$request_uri;
-      proxy_set_header X-Zelta-Host $key;
-      include "$state/fault-proxy.conf";
-      proxy_read_timeout 180s;
-    }
-
-    location = /.zelta/close-delimited {
-      internal;
-      chunked_transfer_encoding off;
-      proxy_pass http://127.0.0.1:$fault_port\$request_uri;
-      proxy_set_header X-Zelta-Host $key;
-      include "$state/fault-proxy.conf";
-      proxy_read_timeout 180s;
-    }
-
-    location = /.zelta/dark {
-      internal;
-      proxy_pass http://127.0.0.1:$fault_port\$request_uri;
-      proxy_set_header X-Zelta-Host $key;
-      include "$state/fault-proxy.conf";
-      proxy_ignore_client_abort on;
-      proxy_read_timeout 1d;
-      send_timeout 1d;
-    }
-  }
 EOF
+  fault_location fault "proxy_set_header X-Zelta-Answer-Location /.zelta/answer;" \
+    "proxy_set_header X-Zelta-Close-Location /.zelta/close-delimited;" \
+    "proxy_set_header X-Zelta-Dark-Location /.zelta/dark;" \
+    "proxy_ignore_client_abort on;" "proxy_read_timeout 10s;"
+  fault_location answer "proxy_read_timeout 180s;"
+  fault_location close-delimited "chunked_transfer_encoding off;" "proxy_read_timeout 180s;"
+  fault_location dark "proxy_ignore_client_abort on;" "proxy_read_timeout 1d;" "send_timeout 1d;"
+  echo "  }"
+}
+
+# Writes a location of server_block's host ($key) that hands the request to
+# the fault server; the further arguments are its own lines.
+fault_location() {  # NAME LINE...
+  local name=$1
+  shift
+  cat <<EOF
+
+    location = /.zelta/$name {
+      internal;
+      proxy_pass http://127.0.0.1:$fault_port\$request_uri;
+      proxy_set_header X-Zelta-Host $key;
+      include "$state/fault-proxy.conf";
+EOF
+  printf '      %s\n' "$@"
+  echo "    }"
 }
 
 if [ -n "$fault_port" ]; then
