@@ -227,6 +227,42 @@ void CheckWholeBody(const HttpAnswer& whole, bool secureHost, Findings& findings
   }
 }
 
+void CheckChecksumList(const ChecksumListText& list, const std::vector<std::string>& sources, Findings& findings) {
+  for (int line : list.badLines) {
+    AddFinding(findings, false,
+               "line " + Number(line) + " is no '<SHA-256> <length> <source>' line: the installer cannot read the "
+               "list and stops at this disc");
+  }
+  for (const std::string& source : sources) {
+    bool listed = false;
+    for (const ChecksumEntry& entry : list.entries) listed = listed || entry.source == source;
+    if (!listed) AddFinding(findings, false, "no line for " + source + ": the installer stops at that file");
+  }
+  for (const ChecksumEntry& entry : list.entries) {
+    bool fetched = false;
+    for (const std::string& source : sources) fetched = fetched || entry.source == source;
+    if (!fetched) {
+      AddFinding(findings, true, "line " + Number(entry.line) + ": " + entry.source +
+                                     " is not downloaded from this disc, the line is never read");
+    }
+  }
+}
+
+void CheckAgainstChecksum(const ChecksumEntry& entry, bool filtered, int64_t storedLength,
+                          const std::string& contentSha256, Findings& findings) {
+  int64_t listed = static_cast<int64_t>(entry.length) * (filtered ? 2 : 1);
+  if (storedLength >= 0 && storedLength != listed) {
+    AddFinding(findings, false,
+               "Content-Length " + Number(storedLength) + ", but the checksum list gives " + Number(listed) +
+                   (filtered ? " (twice its length)" : "") + ": the installer refuses the file");
+  }
+  if (!contentSha256.empty() && contentSha256 != entry.sha256) {
+    AddFinding(findings, false,
+               "the content's SHA-256 is " + contentSha256.substr(0, 16) + "..., the checksum list's " +
+                   entry.sha256.substr(0, 16) + "...: the installer refuses the file");
+  }
+}
+
 TextRead TextFromAnswer(const HttpAnswer& answer) {
   TextRead read;
   int64_t length = -1;
