@@ -14,6 +14,14 @@ enum TransferOutcome {
   TransferStatus,          // the server answered with an unusable status
   TransferBadAnswer,       // an answer the installer cannot use (no length, ...)
   TransferLocalWrite,      // the download area could not be written
+  TransferLocalRead,       // a downloaded file could not be read back to be checked
+  TransferOutOfMemory,     // no memory for the transfer
+  TransferFolder,          // a folder of the download area could not be made
+  TransferBadContent,      // the file's content is not what the checksum list says, twice
+  TransferNoChecksum,      // the checksum list has no line (or two lines) for the file
+  TransferBadChecksumList, // the checksum list cannot be read
+  TransferNoHashing,       // the platform computes no SHA-256
+  TransferBadCatalogue,    // the catalogue gives a size no file can have
 };
 
 // A network call that has seen nothing arrive for this long has failed.
@@ -50,15 +58,21 @@ bool IsWorthRetrying(TransferOutcome outcome, int status);
 // The pause before retry number `retry` (1, 2, 3): 1, 2 and 4 seconds.
 unsigned RetryPauseMs(int retry);
 
-// The string-table text that says what went wrong (IDS_REASON_...).
+// The string-table text that says what went wrong (IDS_REASON_..., its
+// "%s" the failure's Detail).
 int FailureReasonStringId(TransferOutcome outcome, int status);
+
+// The string-table text that names what failed (its "%s" the failure's
+// File): a file's download, a folder, a file that cannot be used.
+int FailureHeadStringId(TransferOutcome outcome);
 
 // The failure that ended the download, kept for the run's ending.
 struct DownloadFailureRecord {
   bool Failed;
   TransferOutcome Outcome;
   int Status;
-  char File[256];  // the file as the server names it: "Disc_01/Systems\bin\zelta.exe"
+  char File[256];   // the file as the server names it: "Disc_01/Systems\bin\zelta.exe"; or a folder
+  char Detail[64];  // for the reason: the status, or the catalogue entry that is unusable
 };
 
 extern DownloadFailureRecord DownloadFailure;
@@ -66,7 +80,12 @@ extern DownloadFailureRecord DownloadFailure;
 void ClearDownloadFailure();
 
 // Records the first failure of a run that was not a cancel; later ones
-// (the run is ending anyway) do not replace it.
-void RecordDownloadFailure(const char* discFolder, const char* fileName, TransferOutcome outcome, int status);
+// (the run is ending anyway) do not replace it. Without a detail, the
+// status is the detail.
+void RecordDownloadFailure(const char* discFolder, const char* fileName, TransferOutcome outcome, int status,
+                           const char* detail = nullptr);
+
+// The same for a folder of the download area that could not be made.
+void RecordFolderFailure(const char* path);
 
 #endif
