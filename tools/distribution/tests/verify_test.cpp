@@ -276,6 +276,47 @@ TEST(VerifySite, EachBreakIsFoundWhereItIs) {
   }
 }
 
+// A source named like a file the download area keeps of its own (the
+// record beside another source, the disc's file list): the two would
+// overwrite each other there, whatever the order. Renamed on both hosts,
+// in the file list and in the checksum list, it is the one problem.
+TEST(VerifySite, SourcesNamedLikeTheDownloadAreasOwnFilesAreRefused) {
+  struct Case {
+    const char* name;  // instead of Drawings\alaprajz.zdw on disc 2
+    const char* says;
+  } cases[] = {
+      {"Drawings\\minta1.zdw.dlinfo", "the record the download keeps beside 'Drawings\\minta1.zdw' (line"},
+      {"Drawings\\MINTA1.ZDW.DLINFO", "the record the download keeps beside 'Drawings\\minta1.zdw' (line"},
+      // Another file on the server, the same one in the download area.
+      {"fajls_2.ini", "the name the download saves the file list under"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    WriteSampleSite(dir.Path());
+    std::string to = c.name;
+    std::string local = to;
+    for (char& ch : local) ch = ch == '\\' ? '/' : ch;
+    for (const char* folder : {WebFolder, DownloadFolder}) {
+      std::string disc = dir.Path() + "/" + folder + "VarnelDemo/Disc_02/";
+      ASSERT_EQ(rename((disc + "Drawings/alaprajz.zdw").c_str(), (disc + local).c_str()), 0);
+      for (const char* list : {"Fajls_2.ini", "Fajls_2.sha256"}) {
+        std::string text = ReadFile(disc + list);
+        size_t at = text.find("\\Drawings\\alaprajz.zdw");
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, strlen("\\Drawings\\alaprajz.zdw"), "\\" + to);
+        WriteFile(disc + list, text);
+      }
+    }
+    SiteVerification result = VerifySite(dir.Path());
+    ASSERT_EQ(result.problems.size(), 1u) << FormatVerification(result);
+    EXPECT_EQ(result.problems[0].file, std::string(WebFolder) + FileList2);
+    EXPECT_EQ(result.problems[0].line, LineOf(ReadFile(dir.Path() + "/" + WebFolder + FileList2), c.name));
+    EXPECT_NE(result.problems[0].what.find(c.says), std::string::npos) << result.problems[0].what;
+    EXPECT_FALSE(result.problems[0].warning);
+  }
+}
+
 TEST(VerifyText, RulesOfTheInstallersTexts) {
   struct Case {
     std::string text;
