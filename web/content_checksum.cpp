@@ -87,15 +87,28 @@ ChecksumLineKind ParseChecksumLine(const char* line, size_t length, ContentCheck
   return ChecksumLineEntry;
 }
 
-bool IsUsableChecksumList(const char* text, size_t length) {
-  size_t offset = 0;
+namespace {
+
+// The next line of a text from *offset on, parsed.
+bool NextParsedLine(const char* text, size_t length, size_t* offset, ChecksumLineKind* kind, ContentChecksum* sum,
+                    const char** path, size_t* pathLength) {
   const char* line;
   size_t n;
-  while (NextLine(text, length, &offset, &line, &n)) {
-    ContentChecksum sum;
-    const char* path;
-    size_t pathLength;
-    if (ParseChecksumLine(line, n, &sum, &path, &pathLength) == ChecksumLineBad) return false;
+  if (!NextLine(text, length, offset, &line, &n)) return false;
+  *kind = ParseChecksumLine(line, n, sum, path, pathLength);
+  return true;
+}
+
+}  // namespace
+
+bool IsUsableChecksumList(const char* text, size_t length) {
+  size_t offset = 0;
+  ChecksumLineKind kind;
+  ContentChecksum sum;
+  const char* path;
+  size_t pathLength;
+  while (NextParsedLine(text, length, &offset, &kind, &sum, &path, &pathLength)) {
+    if (kind == ChecksumLineBad) return false;
   }
   return true;
 }
@@ -105,13 +118,12 @@ ChecksumLookup FindContentChecksum(const char* text, size_t length, const char* 
   name = WithoutBackslash(name, &nameLength);
   ChecksumLookup found = ChecksumNotListed;
   size_t offset = 0;
-  const char* line;
-  size_t n;
-  while (NextLine(text, length, &offset, &line, &n)) {
-    ContentChecksum entry;
-    const char* path;
-    size_t pathLength;
-    if (ParseChecksumLine(line, n, &entry, &path, &pathLength) != ChecksumLineEntry) continue;
+  ChecksumLineKind kind;
+  ContentChecksum entry;
+  const char* path;
+  size_t pathLength;
+  while (NextParsedLine(text, length, &offset, &kind, &entry, &path, &pathLength)) {
+    if (kind != ChecksumLineEntry) continue;
     path = WithoutBackslash(path, &pathLength);
     if (pathLength != nameLength || memcmp(path, name, nameLength) != 0) continue;
     if (found == ChecksumNotListed) {
