@@ -1,5 +1,6 @@
 # libFuzzer targets for the text logic that reads what the server sends:
-# catalogue lookup, file-list entries, Program Manager commands, the probe.
+# catalogue lookup, file-list entries, Program Manager commands, the probe,
+# the download record and Content-Range, the checksum lists.
 # Configure with clang: CC=clang CXX=clang++ cmake -DZELTA_FUZZ=ON ...
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   message(FATAL_ERROR "ZELTA_FUZZ needs clang (libFuzzer)")
@@ -13,6 +14,8 @@ add_library(zelta_fuzz_core STATIC
   catalogue/catalogue_names.cpp
   web/ini_lookup.cpp
   web/transfer_text.cpp
+  web/resume_plan.cpp
+  web/content_checksum.cpp
   install/file_entry.cpp
   install/contained_path.cpp
   install/group_commands.cpp
@@ -23,7 +26,7 @@ target_compile_options(zelta_fuzz_core PUBLIC -g -O1 -fno-omit-frame-pointer
 target_link_options(zelta_fuzz_core PUBLIC -fsanitize=fuzzer,address,undefined)
 
 set(corpus_root ${CMAKE_BINARY_DIR}/corpus)
-foreach(name ini_lookup file_entry group_command probe_scan)
+foreach(name ini_lookup file_entry group_command probe_scan download_record checksum_list)
   add_executable(fuzz_${name} tests/fuzz/${name}_fuzz.cpp)
   target_link_libraries(fuzz_${name} PRIVATE zelta_fuzz_core)
   target_compile_options(fuzz_${name} PRIVATE -Wall -Wextra)

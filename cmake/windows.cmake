@@ -42,6 +42,7 @@ add_library(zelta_windows STATIC
   catalogue/read_catalogue.cpp
   install/advance_progress.cpp
   install/progress_items.cpp
+  web/content_digest.cpp
   web/distribution_download.cpp
   web/file_download.cpp
   web/network_watch.cpp

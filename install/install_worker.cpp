@@ -57,14 +57,13 @@ void LoadPattern(char* out, size_t size, UINT id, const char* argument) {
 }
 
 // Why the download ended the run, in the message area (which shows once the
-// worker's animation has gone): the file, then what happened to it.
+// worker's animation has gone): the file (or folder), then what happened.
 void ShowDownloadFailure() {
   if (!DownloadFailure.Failed) return;
-  char status[16];
-  TextFormat(status, sizeof status, "%d", DownloadFailure.Status);
   char file[512], reason[256];
-  LoadPattern(file, sizeof file, IDS_DOWNLOAD_FAILED, DownloadFailure.File);
-  LoadPattern(reason, sizeof reason, FailureReasonStringId(DownloadFailure.Outcome, DownloadFailure.Status), status);
+  LoadPattern(file, sizeof file, FailureHeadStringId(DownloadFailure.Outcome), DownloadFailure.File);
+  LoadPattern(reason, sizeof reason, FailureReasonStringId(DownloadFailure.Outcome, DownloadFailure.Status),
+              DownloadFailure.Detail);
   char text[800];
   TextCopy(text, "\n\n");
   TextAppend(text, file);
@@ -90,8 +89,8 @@ void NoConnectionEnding() {
 }
 
 // The download, after a session has been opened and probed. A failure that
-// is not the normal end of the distribution ends the run: installing a
-// partial product would only report missing files one by one.
+// is not the normal end of the distribution ends the run, its reason shown:
+// installing a partial product would only report missing files one by one.
 void Download() {
   if (FetchCatalogue()) return;
   if (CreateDownloadFolders()) {

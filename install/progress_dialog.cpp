@@ -52,6 +52,15 @@ BOOL OnProgressInit(HWND dialog) {
   return TRUE;
 }
 
+// The button while the worker goes to its cancelled ending.
+void ShowCancelling(HWND dialog) {
+  char text[64];
+  if (LoadStringA(InstallState.Instance, IDS_CANCELLING, text, sizeof text) <= 0) text[0] = '\0';
+  HWND button = GetDlgItem(dialog, IDCANCEL);
+  SetWindowTextA(button, text);
+  EnableWindow(button, FALSE);
+}
+
 void OnCancel(HWND dialog) {
   // The worker's waits for the server look at the flag (web/network_watch.h).
   InstallState.CancelRequested = 1;
@@ -59,11 +68,7 @@ void OnCancel(HWND dialog) {
     EndDialog(dialog, 0);
     return;
   }
-  char text[64];
-  if (LoadStringA(InstallState.Instance, IDS_CANCELLING, text, sizeof text) <= 0) text[0] = '\0';
-  HWND button = GetDlgItem(dialog, IDCANCEL);
-  SetWindowTextA(button, text);
-  EnableWindow(button, FALSE);
+  ShowCancelling(dialog);
 }
 
 BOOL OnProgressCommand(HWND dialog, WORD command) {
@@ -81,12 +86,14 @@ BOOL OnProgressCommand(HWND dialog, WORD command) {
       PostMessageA(dialog, WM_COMMAND, IDOK, 0);
       return TRUE;
     case CMD_CANCEL_REQUEST:
-      // The file installation stopped because the user refused to go on;
-      // the worker takes the cancelled ending by itself and leaves the
-      // dialog open with "Kilépés". Handled as a pressed cancel button,
-      // the request would end the dialog whenever the worker happened to
-      // be done before it arrived, and the user would not see that ending.
+      // The file installation stopped because the user refused to go on:
+      // the cancel button's work, "Megszakítva" while the worker runs,
+      // except that it never ends the dialog. The worker takes the
+      // cancelled ending by itself and leaves the dialog open with
+      // "Kilépés"; a request that arrived after that ending would
+      // otherwise close the dialog before the user saw it.
       InstallState.CancelRequested = 1;
+      if (InstallState.WorkerRunning) ShowCancelling(dialog);
       return TRUE;
     default:
       return FALSE;

@@ -13,7 +13,7 @@ seconds=${1:-60}
 configure_build fuzz
 cmake --build "$build/fuzz" -j"$(nproc 2>/dev/null || echo 2)" >/dev/null
 status=0
-for name in ini_lookup file_entry group_command probe_scan; do
+for name in ini_lookup file_entry group_command probe_scan download_record checksum_list; do
   echo "== $name ($seconds s)"
   "$root/tests/fuzz/run-fuzzer.sh" "$build/fuzz/fuzz_$name" "$build/fuzz/corpus/$name" \
     "$root/tests/fuzz/regressions/$name" "$seconds" | grep -E '^stat::number_of_executed_units|^Done|ERROR|SUMMARY' || status=1

@@ -12,28 +12,35 @@
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "install/install_paths.h"
+#include "web/content_checksum.h"
 #include "web/file_download.h"
 #include "web/ini_lookup.h"
 #include "web/remote_file.h"
 #include "web/transfer_outcome.h"
+#include "web/transfer_text.h"
 #include "web/vendor_paths.h"
 
 namespace {
 
 bool NormalEnd = false;
 
-// A whole small file from the server (catalogue, file list) in memory, tried
-// again after a failure worth it. The caller frees *text. On failure
+// A whole small file from the server (catalogue, file list, checksum list)
+// in memory, tried again after a failure worth it. With `closeCounts`, a
+// request that cannot be closed fails the read (the catalogue's); otherwise
+// it changes nothing (the lists'). The caller frees *text. On failure
 // *outcome and *status tell why.
-bool FetchWholeFile(const char* url, char** text, int32_t* length, TransferOutcome* outcome, int* status) {
+bool FetchWholeFile(const char* url, bool closeCounts, char** text, int32_t* length, TransferOutcome* outcome,
+                    int* status) {
   *text = nullptr;
   for (int retry = 0;; ++retry) {
     HINTERNET request;
     if (!OpenRemoteFile(url, &request, length, outcome, status)) {
       *text = static_cast<char*>(malloc(static_cast<size_t>(*length)));
-      *outcome = TransferLocalWrite;
+      *outcome = TransferOutOfMemory;
       if (*text != nullptr) ReadRemoteFile(request, *text, *length, outcome);
-      if (!InternetCloseHandle(request) && *outcome == TransferDone) *outcome = TransferConnectionLost;
+      if (!InternetCloseHandle(request) && closeCounts && *outcome == TransferDone) {
+        *outcome = TransferConnectionLost;
+      }
       if (*outcome == TransferDone) return false;
       free(*text);
       *text = nullptr;
@@ -54,13 +61,54 @@ bool MakeDirectory(const char* path) {
   return _mkdir(path) == 0 || errno == EEXIST;
 }
 
+// The same, a failure recorded for the run's ending.
+bool MakeDownloadFolder(const char* path) {
+  if (MakeDirectory(path)) return true;
+  RecordFolderFailure(path);
+  return false;
+}
+
+// The answer that ends the distribution: the server does not have the file.
+bool IsMissingOnServer(TransferOutcome outcome, int status) {
+  return outcome == TransferStatus && (status == 404 || status == 410);
+}
+
+// The disc's checksum list, when the vendor publishes one: *sums is null
+// when the server does not have it (the files are not checked, as before
+// there were lists). Any other failure to read it, or a list with a line
+// it cannot read, fails the run. The caller frees *text.
+bool FetchChecksums(int disc, const char* discFolder, char** text, DiscChecksums* sums, const DiscChecksums** found) {
+  char name[32];
+  FormatChecksumListName(name, sizeof name, disc);
+  char url[TextSize];
+  BuildRemoteUrl(url, sizeof url, discFolder, name);
+  int32_t length = 0;
+  TransferOutcome outcome;
+  int status = 0;
+  *found = nullptr;
+  if (FetchWholeFile(url, false, text, &length, &outcome, &status)) {
+    if (IsMissingOnServer(outcome, status)) return false;
+    RecordDownloadFailure(discFolder, name, outcome, status);
+    return true;
+  }
+  if (!IsUsableChecksumList(*text, static_cast<size_t>(length))) {
+    RecordDownloadFailure(discFolder, name, TransferBadChecksumList, 0, "");
+    return true;
+  }
+  sums->Text = *text;
+  sums->Length = static_cast<size_t>(length);
+  *found = sums;
+  return false;
+}
+
 HANDLE CreateLocalFile(const char* path) {
   return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // The file-list work of one disc: every file of every chosen component.
-bool DownloadDiscFiles(int disc, const char* discFolder, const char* list, int32_t listLength) {
+bool DownloadDiscFiles(int disc, const char* discFolder, const char* list, int32_t listLength,
+                       const DiscChecksums* sums) {
   for (int component = 0; component < ComponentCount; ++component) {
     if (!InstallState.DiscContent[disc - 1].Present[component]) continue;
     if (InstallState.CancelRequested) return true;
@@ -73,7 +121,7 @@ bool DownloadDiscFiles(int disc, const char* discFolder, const char* list, int32
       if (value[0] == '*') break;
       char name[TextSize];
       SourceNameFromEntry(name, sizeof name, value);
-      if (DownloadFile(discFolder, name, true)) return true;
+      if (DownloadFile(discFolder, name, true, sums)) return true;
     }
   }
   return false;
@@ -83,11 +131,12 @@ bool SaveFileList(const char* discFolder, const char* listName, const char* list
   char path[TextSize];
   BuildLocalPath(path, sizeof path, discFolder, listName);
   HANDLE file = CreateLocalFile(path);
-  if (file == INVALID_HANDLE_VALUE) return true;
   DWORD written = 0;
-  BOOL ok = WriteFile(file, list, static_cast<DWORD>(listLength), &written, nullptr);
-  CloseHandle(file);
-  return !ok || written != static_cast<DWORD>(listLength);
+  bool saved = file != INVALID_HANDLE_VALUE && WriteFile(file, list, static_cast<DWORD>(listLength), &written, nullptr) &&
+               written == static_cast<DWORD>(listLength);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (!saved) RecordDownloadFailure(discFolder, listName, TransferLocalWrite, 0);
+  return !saved;
 }
 
 }  // namespace
@@ -99,7 +148,7 @@ bool FetchCatalogue() {
   int32_t length;
   TransferOutcome outcome;
   int status = 0;
-  if (FetchWholeFile(url, &catalogue, &length, &outcome, &status)) {
+  if (FetchWholeFile(url, true, &catalogue, &length, &outcome, &status)) {
     RecordDownloadFailure("Disc_01", CatalogueFileName, outcome, status);
     InstallState.CancelRequested = 1;
     return true;
@@ -149,7 +198,16 @@ bool FetchCatalogue() {
           value[0] == '*') {
         continue;
       }
-      content.Bytes[component] = TextToInt64(value);
+      // A size no file can have makes the catalogue unusable: summed, it
+      // would overflow the counters or run them backwards.
+      if (!ReadCatalogueSize(value, &content.Bytes[component])) {
+        char entry[64];
+        TextFormat(entry, sizeof entry, "[%s] %s=%.24s", section, Components[component].Key, value);
+        RecordDownloadFailure("Disc_01", CatalogueFileName, TransferBadCatalogue, 0, entry);
+        free(catalogue);
+        InstallState.CancelRequested = 1;
+        return true;
+      }
       content.Present[component] = 1;
       InstallState.DownloadBytes += content.Bytes[component];
     }
@@ -172,9 +230,14 @@ bool FetchCatalogue() {
 bool CreateDownloadFolders() {
   const int drive = InstallState.TargetDrive;
   char root[TextSize], system[TextSize], area[TextSize];
-  return !FormatInstallRoot(root, sizeof root, drive, InstallState.RootDirectory) || !MakeDirectory(root) ||
-         !FormatSystemFolder(system, sizeof system, drive, InstallState.RootDirectory) ||
-         !MakeDirectory(system) || !JoinWhole(area, sizeof area, system, "\\Install") || !MakeDirectory(area);
+  // The root decided when the catalogue was read keeps these paths whole.
+  if (!FormatInstallRoot(root, sizeof root, drive, InstallState.RootDirectory) ||
+      !FormatSystemFolder(system, sizeof system, drive, InstallState.RootDirectory) ||
+      !JoinWhole(area, sizeof area, system, "\\Install")) {
+    RecordFolderFailure(root);
+    return true;
+  }
+  return !MakeDownloadFolder(root) || !MakeDownloadFolder(system) || !MakeDownloadFolder(area);
 }
 
 bool DownloadDistribution() {
@@ -186,7 +249,7 @@ bool DownloadDistribution() {
     FormatDiscFolder(discFolder, sizeof discFolder, disc);
     char path[TextSize];
     BuildLocalPath(path, sizeof path, discFolder, nullptr);
-    if (!MakeDirectory(path)) return true;
+    if (!MakeDownloadFolder(path)) return true;
 
     char listName[32];
     FormatFileListName(listName, sizeof listName, disc);
@@ -196,18 +259,24 @@ bool DownloadDistribution() {
     int32_t listLength;
     TransferOutcome outcome;
     int status = 0;
-    if (FetchWholeFile(url, &list, &listLength, &outcome, &status)) {
+    if (FetchWholeFile(url, false, &list, &listLength, &outcome, &status)) {
       // The first disc whose file list the server does not have ends the
-      // distribution; a list that could not be brought is a failure.
-      NormalEnd = disc > 1 && (outcome == TransferStatus || outcome == TransferBadAnswer) &&
-                  !IsWorthRetrying(outcome, status);
+      // distribution. Anything else (a refusal, a certificate, a redirect
+      // to plain HTTP, an unusable answer) is a failure: taken for the end,
+      // it would install part of the product as if it were all of it.
+      NormalEnd = disc > 1 && IsMissingOnServer(outcome, status);
       if (!NormalEnd) RecordDownloadFailure(discFolder, listName, outcome, status);
       return true;
     }
 
-    bool failed = DownloadDiscFiles(disc, discFolder, list, listLength);
-    if (!failed && disc == 1) failed = DownloadFile("Disc_01", CatalogueFileName, false);
+    char* checksumText = nullptr;
+    DiscChecksums checksums;
+    const DiscChecksums* sums = nullptr;
+    bool failed = FetchChecksums(disc, discFolder, &checksumText, &checksums, &sums) ||
+                  DownloadDiscFiles(disc, discFolder, list, listLength, sums);
+    if (!failed && disc == 1) failed = DownloadFile("Disc_01", CatalogueFileName, false, nullptr);
     if (!failed) failed = SaveFileList(discFolder, listName, list, listLength);
+    free(checksumText);
     free(list);
     if (failed) return true;
   }

@@ -13,19 +13,18 @@ bool FetchCatalogue();
 // area. Returns true on failure.
 bool CreateDownloadFolders();
 
-// Fetches each disc's file list and the files of the chosen components, the
-// catalogue into Disc_01, and saves each file list beside its files.
-// Returns true on failure; it ends (with true) at the first disc whose file
-// list the server does not have, which is the normal end of a distribution
-// of fewer than 15 discs: see DownloadReachedNormalEnd.
+// Fetches each disc's file list, its checksum list when the vendor publishes
+// one, and the files of the chosen components, the catalogue into Disc_01,
+// and saves each file list beside its files. Returns true on failure; it
+// ends (with true) at the first disc after the first whose file list the
+// server answers with 404 or 410, which is the normal end of a distribution
+// of fewer than 15 discs: see DownloadReachedNormalEnd. Any other failure
+// is a failure of the run, recorded in DownloadFailure.
 bool DownloadDistribution();
 
 // True when the last DownloadDistribution ended at the first disc whose file
-// list was not on the server (after disc 1), and nothing else failed.
+// list the server says it does not have (404 or 410, after disc 1), and
+// nothing else failed.
 bool DownloadReachedNormalEnd();
-
-// Downloads one file of a disc folder into the download area; with progress
-// on, every chunk written advances the progress bar. Returns true on failure.
-bool DownloadFile(const char* discFolder, const char* fileName, bool progress);
 
 #endif

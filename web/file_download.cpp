@@ -11,6 +11,7 @@
 #include "install/advance_progress.h"
 #include "install/progress_items.h"
 #include "resources/resource_ids.h"
+#include "web/content_digest.h"
 #include "web/internet_session.h"
 #include "web/remote_file.h"
 #include "web/resume_plan.h"
@@ -37,8 +38,11 @@ struct FileTransfer {
   char url[TextSize];
   char path[TextSize];         // in the download area
   char recordPath[TextSize];   // the record beside it; empty when it does not fit
+  char origin[160];            // scheme and host of the session: where new bytes come from
   DownloadRecord record;       // of the answer the stored bytes came from
-  bool recordKnown;
+  bool recordKnown;            // ... read from a whole record of this origin
+  ContentChecksum sum;         // what the checksum list says of the file
+  bool sumKnown;
   bool wholeOnly;              // the server's answers to a range could not be used
   int64_t counted;             // bytes of this file already in ProgressDone
   int chunks;                  // chunks written, for the activity mark
@@ -70,45 +74,59 @@ int64_t StoredBytes(const char* path) {
   return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// The record beside the file, when it is whole and its bytes came from the
+// scheme and host in use: bytes of another origin (a plain-HTTP run's, for
+// a secure one) are neither resumed nor kept, however the validators match.
 bool ReadRecord(FileTransfer& t) {
   if (t.recordPath[0] == '\0') return false;
   HANDLE file = CreateFileA(t.recordPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  char text[512];
+  char text[1024];
   DWORD n = 0;
   BOOL ok = ReadFile(file, text, sizeof text, &n, nullptr);
   CloseHandle(file);
-  return ok && n < sizeof text && ParseDownloadRecord(text, n, &t.record);
+  return ok && n < sizeof text && ParseDownloadRecord(text, n, &t.record) && strcmp(t.record.Origin, t.origin) == 0;
+}
+
+// True when no record is left beside the file.
+bool RemoveRecord(const FileTransfer& t) {
+  if (t.recordPath[0] == '\0') return true;
+  DeleteFileA(t.recordPath);
+  return GetFileAttributesA(t.recordPath) == INVALID_FILE_ATTRIBUTES;
 }
 
 // Keeps what the server said about the version being stored, so that a
-// later attempt (or run) can ask for the rest of that same version. An
-// answer without validators leaves no record: its bytes cannot be resumed.
+// later attempt (or run) can ask for the rest of that same version: written
+// whole, with its end mark, and flushed before the first byte of that
+// version is stored. An answer without validators leaves no record: its
+// bytes cannot be resumed. Called with no record left beside the file.
 void WriteRecord(FileTransfer& t, HINTERNET request, int64_t length) {
   t.record = DownloadRecord{};
+  TextCopy(t.record.Origin, t.origin);
   t.record.Length = length;
   QueryHttpText(request, HTTP_QUERY_ETAG, t.record.ETag, sizeof t.record.ETag);
   QueryHttpText(request, HTTP_QUERY_LAST_MODIFIED, t.record.LastModified, sizeof t.record.LastModified);
   if (!IsSafeHeaderValue(t.record.ETag, sizeof t.record.ETag)) t.record.ETag[0] = '\0';
   if (!IsSafeHeaderValue(t.record.LastModified, sizeof t.record.LastModified)) t.record.LastModified[0] = '\0';
   t.recordKnown = t.record.ETag[0] != '\0' || t.record.LastModified[0] != '\0';
-  if (t.recordPath[0] == '\0') return;
-  if (!t.recordKnown) {
-    DeleteFileA(t.recordPath);
-    return;
-  }
+  char text[1024];
+  DWORD n = t.recordKnown ? static_cast<DWORD>(FormatDownloadRecord(text, sizeof text, t.record)) : 0;
+  if (t.recordPath[0] == '\0' || n == 0) return;
   HANDLE file = CreateFileA(t.recordPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
-  char text[512];
-  DWORD n = static_cast<DWORD>(FormatDownloadRecord(text, sizeof text, t.record));
   DWORD written = 0;
-  if (!WriteFile(file, text, n, &written, nullptr) || written != n) {
-    CloseHandle(file);
-    DeleteFileA(t.recordPath);
-    return;
-  }
+  bool whole = WriteFile(file, text, n, &written, nullptr) && written == n && FlushFileBuffers(file);
   CloseHandle(file);
+  // Part of a record is none; a cut one would not read anyway.
+  if (!whole) DeleteFileA(t.recordPath);
+}
+
+// Closing the request is part of the transfer: a close that fails makes
+// the attempt fail.
+TransferOutcome CloseRequest(HINTERNET request, TransferOutcome outcome) {
+  if (!InternetCloseHandle(request) && outcome == TransferDone) return TransferConnectionLost;
+  return outcome;
 }
 
 // Counts the stored bytes that progress has not counted yet: a byte stored
@@ -140,8 +158,10 @@ TransferOutcome StoreBody(FileTransfer& t, HINTERNET request, HANDLE file, int64
     if (received < TransferBufferSize) break;  // the body ended
     if (offset >= length) break;
   }
-  // A body that ends before its announced length is a broken transfer.
-  return offset == length ? TransferDone : TransferConnectionLost;
+  // A body that ends before its announced length is a broken transfer; a
+  // whole one counts only once it is on the disk.
+  if (offset != length) return TransferConnectionLost;
+  return FlushFileBuffers(file) ? TransferDone : TransferLocalWrite;
 }
 
 // One request for the file and what it brings.
@@ -183,8 +203,7 @@ TransferOutcome Attempt(FileTransfer& t) {
     if (status == 304 && ask == AskIfChanged) {
       // Complete and current: nothing to fetch.
       CountStored(t, stored);
-      InternetCloseHandle(request);
-      return TransferDone;
+      return CloseRequest(request, TransferDone);
     }
     char range[128];
     if (status == 206 && ask == AskRest && hasLength &&
@@ -215,11 +234,15 @@ TransferOutcome Attempt(FileTransfer& t) {
       outcome = TransferBadAnswer;
     } else {
       // The whole file, a new version or the first one: start from zero.
+      // The old record goes first: it must never stand beside new bytes.
       offset = 0;
       stored = 0;
       length = announced;
-      file = CreateFileA(t.path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+      t.recordKnown = false;
+      if (RemoveRecord(t)) {
+        file = CreateFileA(t.path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+      }
       if (file == INVALID_HANDLE_VALUE) {
         outcome = TransferLocalWrite;
       } else {
@@ -229,8 +252,62 @@ TransferOutcome Attempt(FileTransfer& t) {
   }
   if (outcome == TransferDone) outcome = StoreBody(t, request, file, offset, length, stored);
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  InternetCloseHandle(request);
-  return outcome;
+  return CloseRequest(request, outcome);
+}
+
+// The stored file against its line of the checksum list.
+TransferOutcome CheckContent(FileTransfer& t) {
+  ContentChecksum got;
+  TransferOutcome outcome = DigestOfFile(t.path, t.buffer, TransferBufferSize, &got);
+  if (outcome != TransferDone) return outcome;
+  if (got.Length != t.sum.Length || memcmp(got.Digest, t.sum.Digest, sizeof got.Digest) != 0) {
+    return TransferBadContent;
+  }
+  return TransferDone;
+}
+
+// Forgets the stored bytes and their record: the next attempt asks for the
+// whole file.
+bool DiscardStored(FileTransfer& t) {
+  t.recordKnown = false;
+  t.wholeOnly = false;
+  if (!RemoveRecord(t)) return false;
+  DeleteFileA(t.path);
+  return StoredBytes(t.path) < 0;
+}
+
+// The attempts of one file until it is done, given up or cancelled.
+TransferOutcome Transfer(FileTransfer& t) {
+  FileTries tries;
+  BeginFileTries(&tries, StoredBytes(t.path));
+  bool restarted = false;  // after a range answer that could not be used
+  bool refetched = false;  // after content that did not match the checksum list
+  for (;;) {
+    bool wholeBefore = t.wholeOnly;
+    TransferOutcome outcome = Attempt(t);
+    if (outcome == TransferDone && t.sumKnown) {
+      outcome = CheckContent(t);
+      // Changed on the way, on the server or on the disk since: once more
+      // from zero; a second time, the file is not what the list says.
+      if (outcome == TransferBadContent && !refetched) {
+        refetched = true;
+        if (!DiscardStored(t)) return TransferLocalWrite;
+        BeginFileTries(&tries, 0);
+        continue;
+      }
+    }
+    if (outcome == TransferDone) return outcome;
+    if (outcome == TransferCancelled || InstallState.CancelRequested) return TransferCancelled;
+    // A range answer that could not be used is asked again at once, for
+    // the whole file, once.
+    if (t.wholeOnly && !wholeBefore && !restarted) {
+      restarted = true;
+      continue;
+    }
+    int retry = 0;
+    if (!IsWorthRetrying(outcome, t.status) || !NextFileTry(&tries, StoredBytes(t.path), &retry)) return outcome;
+    if (!PauseBeforeRetry(retry)) return TransferCancelled;
+  }
 }
 
 }  // namespace
@@ -244,7 +321,7 @@ bool PauseBeforeRetry(int retry) {
   return !InstallState.CancelRequested;
 }
 
-bool DownloadFile(const char* discFolder, const char* fileName, bool progress) {
+bool DownloadFile(const char* discFolder, const char* fileName, bool progress, const DiscChecksums* sums) {
   char text[TextSize];
   BuildDisplayText(text, sizeof text, discFolder, fileName);
   ShowProgressItem(IDC_FILE_LINE, text);
@@ -266,38 +343,25 @@ bool DownloadFile(const char* discFolder, const char* fileName, bool progress) {
     RecordDownloadFailure(discFolder, fileName, TransferBadAnswer, 0);
     return true;
   }
+  // A published list names every file of its disc once; a file it does not
+  // name (or names twice, differently) cannot be checked.
+  if (sums != nullptr && FindContentChecksum(sums->Text, sums->Length, fileName, &t.sum) != ChecksumListed) {
+    RecordDownloadFailure(discFolder, fileName, TransferNoChecksum, 0);
+    return true;
+  }
+  t.sumKnown = sums != nullptr;
   if (strlen(t.path) + strlen(DownloadRecordSuffix) < sizeof t.recordPath) {
     TextCopy(t.recordPath, t.path);
     TextAppend(t.recordPath, DownloadRecordSuffix);
   }
+  BuildOrigin(t.origin, sizeof t.origin);
   t.recordKnown = ReadRecord(t);
   MakeParentFolders(t.path, fileName);
 
-  TransferOutcome outcome = TransferLocalWrite;
+  TransferOutcome outcome = TransferOutOfMemory;
   t.buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, TransferBufferSize));
   if (t.buffer != nullptr) {
-    bool restarted = false;
-    for (int retry = 0;;) {
-      bool wholeBefore = t.wholeOnly;
-      outcome = Attempt(t);
-      if (outcome == TransferDone) break;
-      if (outcome == TransferCancelled || InstallState.CancelRequested) {
-        outcome = TransferCancelled;
-        break;
-      }
-      // A range answer that could not be used is asked again at once,
-      // for the whole file, once.
-      if (t.wholeOnly && !wholeBefore && !restarted) {
-        restarted = true;
-        continue;
-      }
-      if (!IsWorthRetrying(outcome, t.status) || retry == TransferRetries) break;
-      ++retry;
-      if (!PauseBeforeRetry(retry)) {
-        outcome = TransferCancelled;
-        break;
-      }
-    }
+    outcome = Transfer(t);
     HeapFree(GetProcessHeap(), 0, t.buffer);
   }
 

@@ -3,16 +3,28 @@
 #ifndef ZELTA_WEB_FILE_DOWNLOAD_H
 #define ZELTA_WEB_FILE_DOWNLOAD_H
 
+#include <cstddef>
+
 #include "web/transfer_outcome.h"
+
+// A disc's checksum list (web/content_checksum.h), as the server sent it.
+struct DiscChecksums {
+  const char* Text;
+  size_t Length;
+};
 
 // Downloads one file of a disc folder into the download area; with progress
 // on, every chunk written advances the progress bar. A transfer that fails
-// part-way is tried again (TransferRetries times, after RetryPauseMs) and
-// goes on from the bytes already stored when the server confirms that the
-// file is still the same; a file stored whole by an earlier run is kept when
-// the server says it has not changed. Returns true on failure, recorded in
-// DownloadFailure unless the user cancelled.
-bool DownloadFile(const char* discFolder, const char* fileName, bool progress);
+// part-way is tried again (after RetryPauseMs; a try that brought new bytes
+// renews the tries, see NextFileTry) and goes on from the bytes already
+// stored when the server confirms that the file is still the same; a file
+// stored whole by an earlier run is kept when the server says it has not
+// changed. Stored bytes are taken up only from a record of the same scheme
+// and host. With `sums`, the file must have its line there, and its content
+// must match it after the download and before a kept file is used: a file
+// that does not is fetched once more from zero. Returns true on failure,
+// recorded in DownloadFailure unless the user cancelled.
+bool DownloadFile(const char* discFolder, const char* fileName, bool progress, const DiscChecksums* sums);
 
 // Waits before retry number `retry`; false when the user cancelled meanwhile.
 bool PauseBeforeRetry(int retry);

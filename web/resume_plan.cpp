@@ -8,9 +8,11 @@ const char DownloadRecordSuffix[] = ".dlinfo";
 
 namespace {
 
+const char OriginKey[] = "Origin=";
 const char LengthKey[] = "Length=";
 const char ETagKey[] = "ETag=";
 const char LastModifiedKey[] = "Last-Modified=";
+const char EndMark[] = "End";
 
 // Reads decimal digits up to `end`; false for none, another character or
 // more than 18 digits.
@@ -63,12 +65,20 @@ bool IsSafeHeaderValue(const char* value, size_t size) {
 }
 
 size_t FormatDownloadRecord(char* out, size_t size, const DownloadRecord& record) {
-  return TextFormat(out, size, "%s%lld\r\n%s%s\r\n%s%s\r\n", LengthKey, static_cast<long long>(record.Length),
-                    ETagKey, record.ETag, LastModifiedKey, record.LastModified);
+  size_t n = TextFormat(out, size, "%s%s\r\n%s%lld\r\n%s%s\r\n%s%s\r\n%s\r\n", OriginKey, record.Origin, LengthKey,
+                        static_cast<long long>(record.Length), ETagKey, record.ETag, LastModifiedKey,
+                        record.LastModified, EndMark);
+  // Cut, it would be a record without its end mark: none at all.
+  if (n + 1 >= size) {
+    if (size > 0) out[0] = '\0';
+    return 0;
+  }
+  return n;
 }
 
 bool ParseDownloadRecord(const char* text, size_t length, DownloadRecord* record) {
   *record = DownloadRecord{};
+  bool origin = false, size = false, etag = false, date = false;
   size_t start = 0;
   while (start < length) {
     size_t end = start;
@@ -76,27 +86,39 @@ bool ParseDownloadRecord(const char* text, size_t length, DownloadRecord* record
     size_t n = end - start;
     if (n > 0 && text[start + n - 1] == '\r') --n;
     const char* line = text + start;
-    if (StartsWith(line, n, LengthKey)) {
+    // The end mark closes the record: a line end after it, and nothing more.
+    if (n == strlen(EndMark) && memcmp(line, EndMark, n) == 0) {
+      return end + 1 == length && origin && record->Length > 0;
+    }
+    if (StartsWith(line, n, OriginKey) && !origin) {
+      size_t k = strlen(OriginKey);
+      origin = TakeValue(record->Origin, sizeof record->Origin, line + k, n - k);
+      if (!origin) return false;
+    } else if (StartsWith(line, n, LengthKey) && !size) {
       size_t k = strlen(LengthKey);
       if (!ReadNumber(line + k, line + n, &record->Length)) return false;
-    } else if (StartsWith(line, n, ETagKey)) {
+      size = true;
+    } else if (StartsWith(line, n, ETagKey) && !etag) {
       size_t k = strlen(ETagKey);
       if (n > k && !TakeValue(record->ETag, sizeof record->ETag, line + k, n - k)) return false;
-    } else if (StartsWith(line, n, LastModifiedKey)) {
+      etag = true;
+    } else if (StartsWith(line, n, LastModifiedKey) && !date) {
       size_t k = strlen(LastModifiedKey);
       if (n > k && !TakeValue(record->LastModified, sizeof record->LastModified, line + k, n - k)) return false;
-    } else if (n > 0) {
+      date = true;
+    } else {
       return false;
     }
     start = end + 1;
   }
-  return record->Length > 0;
+  return false;  // no end mark
 }
 
 const char* RangeValidator(const DownloadRecord& record) {
   // A weak ETag (W/"...") may not guard a range: the bytes could differ.
+  // Where the server gave one, its date may not guard the range either.
   if (record.ETag[0] == '"') return record.ETag;
-  if (record.LastModified[0] != '\0') return record.LastModified;
+  if (record.ETag[0] == '\0' && record.LastModified[0] != '\0') return record.LastModified;
   return nullptr;
 }
 

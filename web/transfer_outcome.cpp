@@ -17,6 +17,21 @@ bool IsWorthRetrying(TransferOutcome outcome, int status) {
   }
 }
 
+void BeginFileTries(FileTries* tries, int64_t stored) {
+  tries->Reached = stored;
+  tries->Retries = 0;
+}
+
+bool NextFileTry(FileTries* tries, int64_t stored, int* retry) {
+  if (stored > tries->Reached) {
+    tries->Reached = stored;
+    tries->Retries = 0;
+  }
+  if (tries->Retries >= TransferRetries) return false;
+  *retry = ++tries->Retries;
+  return true;
+}
+
 unsigned RetryPauseMs(int retry) {
   if (retry < 1) return 0;
   if (retry > 3) retry = 3;
@@ -35,8 +50,36 @@ int FailureReasonStringId(TransferOutcome outcome, int status) {
       return IDS_REASON_SERVER_ERROR;
     case TransferLocalWrite:
       return IDS_REASON_LOCAL_WRITE;
+    case TransferLocalRead:
+      return IDS_REASON_LOCAL_READ;
+    case TransferOutOfMemory:
+      return IDS_REASON_OUT_OF_MEMORY;
+    case TransferFolder:
+      return IDS_REASON_FOLDER;
+    case TransferBadContent:
+      return IDS_REASON_BAD_CONTENT;
+    case TransferNoChecksum:
+      return IDS_REASON_NO_CHECKSUM;
+    case TransferBadChecksumList:
+      return IDS_REASON_BAD_CHECKSUM_LIST;
+    case TransferNoHashing:
+      return IDS_REASON_NO_HASHING;
+    case TransferBadCatalogue:
+      return IDS_REASON_BAD_SIZE;
     default:
       return IDS_REASON_BAD_ANSWER;
+  }
+}
+
+int FailureHeadStringId(TransferOutcome outcome) {
+  switch (outcome) {
+    case TransferFolder:
+      return IDS_FOLDER_FAILED;
+    case TransferBadChecksumList:
+    case TransferBadCatalogue:
+      return IDS_FILE_UNUSABLE;
+    default:
+      return IDS_DOWNLOAD_FAILED;
   }
 }
 
@@ -44,7 +87,8 @@ void ClearDownloadFailure() {
   DownloadFailure = DownloadFailureRecord{};
 }
 
-void RecordDownloadFailure(const char* discFolder, const char* fileName, TransferOutcome outcome, int status) {
+void RecordDownloadFailure(const char* discFolder, const char* fileName, TransferOutcome outcome, int status,
+                           const char* detail) {
   if (DownloadFailure.Failed || outcome == TransferDone || outcome == TransferCancelled) return;
   DownloadFailure.Failed = true;
   DownloadFailure.Outcome = outcome;
@@ -52,4 +96,15 @@ void RecordDownloadFailure(const char* discFolder, const char* fileName, Transfe
   TextCopy(DownloadFailure.File, discFolder);
   TextAppend(DownloadFailure.File, "/");
   TextAppend(DownloadFailure.File, fileName);
+  if (detail != nullptr) {
+    TextCopy(DownloadFailure.Detail, detail);
+  } else {
+    TextFormat(DownloadFailure.Detail, sizeof DownloadFailure.Detail, "%d", status);
+  }
+}
+
+void RecordFolderFailure(const char* path) {
+  if (DownloadFailure.Failed) return;
+  RecordDownloadFailure("", "", TransferFolder, 0, "");
+  TextCopy(DownloadFailure.File, path);
 }

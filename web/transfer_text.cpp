@@ -13,6 +13,21 @@ size_t DeinterleaveChunk(char* data, size_t n, int64_t offset) {
   return kept;
 }
 
+bool ReadCatalogueSize(const char* text, int64_t* bytes) {
+  *bytes = 0;
+  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+  bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  int64_t n = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    n = n * 10 + (*text - '0');
+    if (n > MaxFileBytes) return false;  // before it could overflow
+  }
+  if (negative && n != 0) return false;
+  *bytes = n;
+  return true;
+}
+
 const char* ActivityMark(int chunk) {
   static const char* const marks[5] = {"|", "/", "-", "\\", ""};
   if (chunk < 1) return "";

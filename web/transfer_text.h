@@ -16,6 +16,18 @@ bool IsFilteredName(const char* name);
 // kept bytes together are every second byte of the file, from its second.
 size_t DeinterleaveChunk(char* data, size_t n, int64_t offset);
 
+// The largest size taken for a file, or for a component's files on a disc:
+// 256 TiB, more than one file of the file systems the installer writes to
+// can hold. The catalogue's sizes are summed (at most 15 discs of 7
+// components), so this keeps every sum far from the 64-bit limit.
+const int64_t MaxFileBytes = static_cast<int64_t>(1) << 48;
+
+// A size of the catalogue, read as the C library reads a decimal number
+// (leading blanks, a sign, the digits up to the first other character; none
+// is 0). False for a negative size or one above MaxFileBytes: such a
+// catalogue is unusable, its sizes never summed.
+bool ReadCatalogueSize(const char* text, int64_t* bytes);
+
 // The activity mark after chunk number `chunk` (0 for the first chunk, which
 // shows none): "|", "/", "-", "\", "" and round again.
 const char* ActivityMark(int chunk);

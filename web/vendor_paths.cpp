@@ -33,17 +33,15 @@ const char* DownloadHost() {
   return ZELTA_DOWNLOAD_HOST;
 }
 
+size_t BuildOrigin(char* out, size_t size) {
+  TextCopy(out, size, InstallState.SecureMode ? "https://" : "http://");
+  return TextAppend(out, size, InstallState.SecureMode ? WebHost() : DownloadHost());
+}
+
 size_t BuildUpdateFolderUrl(char* out, size_t size) {
-  if (InstallState.SecureMode) {
-    TextCopy(out, size, "https://");
-    TextAppend(out, size, WebHost());
-    TextAppend(out, size, "/");
-    return TextAppend(out, size, "Download/UpDate-V9.20");
-  }
-  TextCopy(out, size, "http://");
-  TextAppend(out, size, DownloadHost());
+  BuildOrigin(out, size);
   TextAppend(out, size, "/");
-  return TextAppend(out, size, "UpDate-V9.20");
+  return TextAppend(out, size, InstallState.SecureMode ? "Download/UpDate-V9.20" : "UpDate-V9.20");
 }
 
 size_t BuildProbeUrl(char* out, size_t size) {

@@ -20,6 +20,10 @@ const char* DownloadHost();  // HTTP, 80
 // by InstallState.SecureMode.
 size_t BuildUpdateFolderUrl(char* out, size_t size);
 
+// "https://<web host>" or "http://<download host>", by InstallState.SecureMode:
+// where the bytes of a download come from.
+size_t BuildOrigin(char* out, size_t size);
+
 // The probe file "Update.ini" in the update folder.
 size_t BuildProbeUrl(char* out, size_t size);
 

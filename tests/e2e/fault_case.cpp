@@ -125,7 +125,14 @@ void FaultCase::SetUp() {
 }
 
 void FaultCase::TearDown() {
+  withoutChecksums_ = false;
   RestoreSite();
+}
+
+void FaultCase::WithoutChecksums() {
+  withoutChecksums_ = true;
+  RemoveFromBoth("VarnelDemo/Disc_01/Fajls_1.sha256");
+  RemoveFromBoth("VarnelDemo/Disc_02/Fajls_2.sha256");
 }
 
 std::string FaultCase::SiteFile(const std::string& relative) {
@@ -187,6 +194,7 @@ void FaultCase::RestoreSite() {
   ClearInstallation();
   for (const std::string& root : roots_) ClearInstallation(root);
   roots_.clear();
+  if (withoutChecksums_) WithoutChecksums();
 }
 
 void FaultCase::ClearInstallation(const std::string& root) {

@@ -66,6 +66,9 @@ class FaultCase : public ::testing::Test {
   void RemoveFromBoth(const std::string& relative);
   // A fault for a request; removed after the case.
   void Fault(SiteHost host, const std::string& relative, const std::string& fault);
+  // Takes the checksum lists off both hosts for the rest of the case
+  // (RestoreSite keeps them off): the installer checks no content then.
+  void WithoutChecksums();
   // Undoes the site changes and faults made so far, and clears the drive.
   void RestoreSite();
 
@@ -110,6 +113,7 @@ class FaultCase : public ::testing::Test {
   std::vector<SavedFile> saved_;
   std::vector<std::pair<SiteHost, std::string>> faults_;
   std::vector<std::string> roots_;
+  bool withoutChecksums_ = false;
 };
 
 #endif

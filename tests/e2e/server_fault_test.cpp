@@ -95,11 +95,12 @@ TEST_F(ServerFault, UnusableAnswerForADiscFileCancelsTheRun) {
   }
 }
 
-// A body that keeps ending before its announced length: every try goes on
-// from the bytes stored, and after the last one the run ends as cancelled
-// with the reason; what arrived stays in the download area only.
+// A body that breaks off and then keeps bringing nothing: the tries go on
+// from the bytes stored, and after three that brought nothing the run ends
+// as cancelled with the reason; what arrived stays in the download area
+// only.
 TEST_F(ServerFault, BodyThatKeepsBreakingOffCancelsTheRun) {
-  Fault(WebSite, BigFile, "short 1000");
+  Fault(WebSite, BigFile, "short 1000\nshort 0");
   RunOutcome run = Run();
   ExpectCancelled(run);
   EXPECT_TRUE(run.messages.empty());
@@ -109,8 +110,48 @@ TEST_F(ServerFault, BodyThatKeepsBreakingOffCancelsTheRun) {
   ASSERT_EQ(tries.size(), 4u);
   EXPECT_EQ(tries[3].status, 206);
   std::string partial = Downloaded("Disc_01\\Systems\\bin\\zelta.exe");
-  EXPECT_EQ(partial.size(), 4000u);
+  EXPECT_EQ(partial.size(), 1000u);
   EXPECT_TRUE(Expected("ZeltaWin32\\Bin\\zelta.exe").compare(0, partial.size(), partial) == 0);
+  EXPECT_EQ(Installed("ZeltaWin32\\Bin\\zelta.exe"), "<missing>");
+}
+
+// A line that drops every 300000 bytes: each try brings the file further
+// and renews its tries, so the five it takes are made, and the whole
+// installation completes.
+TEST_F(ServerFault, FileThatKeepsDroppingButAdvancingArrives) {
+  Fault(WebSite, BigFile, "drop 300000");
+  RunOutcome run = Run();
+  ExpectSuccess(run);
+  EXPECT_TRUE(run.messages.empty());
+  ExpectWholeSampleInstalled();
+  std::vector<LoggedRequest> tries = RequestsFor(run.requests, WebGet(BigFile));
+  ASSERT_EQ(tries.size(), 5u);
+  for (size_t i = 1; i < tries.size(); ++i) EXPECT_EQ(tries[i].status, 206) << i;
+  EXPECT_EQ(BytesSentFor(run.requests, WebGet(BigFile)), static_cast<long long>(BigFileSize));
+}
+
+// One byte of a large file changed on the way, its length kept: the
+// checksum list tells, and the file is fetched once more from zero; when
+// every answer is changed the run ends with the reason, nothing installed.
+TEST_F(ServerFault, ContentChangedInTransitIsCaught) {
+  Fault(WebSite, BigFile, "flip 700001\nnone");
+  RunOutcome run = Run();
+  ExpectSuccess(run);
+  EXPECT_TRUE(run.messages.empty());
+  ExpectWholeSampleInstalled();
+  std::vector<LoggedRequest> tries = RequestsFor(run.requests, WebGet(BigFile));
+  ASSERT_EQ(tries.size(), 2u);
+  EXPECT_EQ(tries[1].status, 200);
+  RestoreSite();
+
+  Fault(WebSite, BigFile, "flip 700001");
+  run = Run();
+  ExpectCancelled(run);
+  EXPECT_TRUE(run.messages.empty());
+  EXPECT_EQ(run.messageArea,
+            Reason(BigFileAsListed, "a letöltött fájl tartalma kétszer sem egyezett az ellenőrzőösszeggel!"));
+  EXPECT_EQ(RequestsFor(run.requests, WebGet(BigFile)).size(), 2u);
+  EXPECT_FALSE(run.Requested("ex_zelta32.dll"));
   EXPECT_EQ(Installed("ZeltaWin32\\Bin\\zelta.exe"), "<missing>");
 }
 
@@ -214,6 +255,20 @@ TEST_F(ServerFault, MissingSecondFileListAsksForTheDisc) {
   EXPECT_EQ(Installed("ZeltaWin32\\Bin\\zelta.exe"), Expected("ZeltaWin32\\Bin\\zelta.exe"));
   EXPECT_EQ(Installed("ZeltaWin32\\Bin\\zelta32.dll"), Expected("ZeltaWin32\\Bin\\zelta32.dll"));
   EXPECT_EQ(Installed("ZeltaWin32\\Rajzok\\Minta rajz 1.zdw"), "<missing>");
+}
+
+// A refused file list of disc 2 is no end of the distribution: the run ends
+// as cancelled with the reason, nothing is installed, and no disc is asked
+// for (an installation of disc 1 alone would end asking for disc 2).
+TEST_F(ServerFault, RefusedSecondFileListCancelsTheRun) {
+  Fault(WebSite, FileList2, "status 403");
+  RunOutcome run = Run();
+  ExpectCancelled(run);
+  EXPECT_TRUE(run.messages.empty());
+  EXPECT_EQ(run.messageArea,
+            Reason("Disc_02/Fajls_2.ini", "a kiszolgáló nem engedélyezi a letöltést (HTTP 403)!"));
+  EXPECT_FALSE(run.Requested(PlainGet(FileList2)));
+  EXPECT_EQ(Installed("ZeltaWin32\\Bin\\zelta.exe"), "<missing>");
 }
 
 // The same list present but cut short is a broken transfer, not the end of

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "resources/resource_ids.h"
 #include "web/transfer_outcome.h"
@@ -13,6 +14,7 @@ namespace {
 
 DownloadRecord Record(int64_t length, const char* etag, const char* lastModified) {
   DownloadRecord record = {};
+  snprintf(record.Origin, sizeof record.Origin, "%s", "https://www.zeltasoft.example");
   record.Length = length;
   snprintf(record.ETag, sizeof record.ETag, "%s", etag);
   snprintf(record.LastModified, sizeof record.LastModified, "%s", lastModified);
@@ -28,32 +30,69 @@ TEST(ResumePlan, OffsetsOfFilteredAndPlainFiles) {
   EXPECT_EQ(TransferOffset(true, 150000), 300000);
 }
 
-TEST(ResumePlan, RecordRoundTripAndRefusals) {
+const char WholeRecord[] =
+    "Origin=https://www.zeltasoft.example\r\nLength=1300000\r\nETag=\"5f3a-13d620\"\r\n"
+    "Last-Modified=Tue, 08 Dec 2026 10:00:00 GMT\r\nEnd\r\n";
+
+TEST(ResumePlan, RecordRoundTrip) {
   DownloadRecord record = Record(1300000, "\"5f3a-13d620\"", "Tue, 08 Dec 2026 10:00:00 GMT");
   char text[512];
-  FormatDownloadRecord(text, sizeof text, record);
-  EXPECT_STREQ(text, "Length=1300000\r\nETag=\"5f3a-13d620\"\r\nLast-Modified=Tue, 08 Dec 2026 10:00:00 GMT\r\n");
+  EXPECT_EQ(FormatDownloadRecord(text, sizeof text, record), strlen(WholeRecord));
+  EXPECT_STREQ(text, WholeRecord);
   DownloadRecord back;
   ASSERT_TRUE(ParseDownloadRecord(text, strlen(text), &back));
+  EXPECT_STREQ(back.Origin, "https://www.zeltasoft.example");
   EXPECT_EQ(back.Length, 1300000);
   EXPECT_STREQ(back.ETag, record.ETag);
   EXPECT_STREQ(back.LastModified, record.LastModified);
+  // A record that does not fit is not written cut: no end mark, no record.
+  EXPECT_EQ(FormatDownloadRecord(text, 60, record), 0u);
+  EXPECT_STREQ(text, "");
 
-  const char* bad[] = {
-      "",                                      // no length
-      "Length=0\r\n",                          // not above 0
-      "Length=12a\r\n",                        // not a number
-      "Length=1234567890123456789\r\n",        // too long a number
-      "Length=5\r\nETag=\"a\x01\"\r\n",        // a control character
-      "Length=5\r\nSomething=else\r\n",        // a line nobody wrote
-  };
-  for (const char* t : bad) EXPECT_FALSE(ParseDownloadRecord(t, strlen(t), &back)) << t;
   // LF alone, and a record without validators, are fine.
-  const char lf[] = "Length=7\nETag=\nLast-Modified=\n";
+  const char lf[] = "Origin=http://download.zeltasoft.example\nLength=7\nETag=\nLast-Modified=\nEnd\n";
   ASSERT_TRUE(ParseDownloadRecord(lf, strlen(lf), &back));
+  EXPECT_STREQ(back.Origin, "http://download.zeltasoft.example");
   EXPECT_EQ(back.Length, 7);
   EXPECT_STREQ(back.ETag, "");
   EXPECT_EQ(RangeValidator(back), nullptr);
+}
+
+// Anything but a whole record of this installer is ignored: the file then
+// starts again from zero.
+TEST(ResumePlan, RecordsThatAreNotWholeAreRefused) {
+  const std::string whole = WholeRecord;
+  const std::string origin = "Origin=https://www.zeltasoft.example\r\n";
+  const std::string bad[] = {
+      "",
+      // An older installer's record: no origin, no end mark.
+      "Length=1300000\r\nETag=\"5f3a-13d620\"\r\nLast-Modified=Tue, 08 Dec 2026 10:00:00 GMT\r\n",
+      // Cut short anywhere: without its end mark, or the mark without its line end.
+      whole.substr(0, whole.size() - 5),
+      whole.substr(0, whole.size() - 2),
+      whole.substr(0, whole.size() - 1),
+      whole.substr(0, 40),
+      // Something after the end mark: two records run together.
+      whole + "x",
+      whole + whole,
+      // The end mark alone, or without an origin or a usable length.
+      "End\r\n",
+      "Length=5\r\nEnd\r\n",
+      origin + "End\r\n",
+      origin + "Length=0\r\nEnd\r\n",
+      origin + "Length=12a\r\nEnd\r\n",
+      origin + "Length=1234567890123456789\r\nEnd\r\n",
+      "Origin=\r\nLength=5\r\nEnd\r\n",
+      // Unsafe values, unknown or repeated lines.
+      origin + "Length=5\r\nETag=\"a\x01\"\r\nEnd\r\n",
+      "Origin=https://a\x7f\r\nLength=5\r\nEnd\r\n",
+      origin + "Length=5\r\nSomething=else\r\nEnd\r\n",
+      origin + "Length=5\r\nLength=6\r\nEnd\r\n",
+      origin + origin + "Length=5\r\nEnd\r\n",
+      origin + "Length=5\r\nEnding\r\n",
+  };
+  DownloadRecord back;
+  for (const std::string& text : bad) EXPECT_FALSE(ParseDownloadRecord(text.data(), text.size(), &back)) << text;
 }
 
 TEST(ResumePlan, HeaderValuesFromTheServerCannotAddHeaders) {
@@ -69,9 +108,12 @@ TEST(ResumePlan, RequestHeaders) {
   DownloadRecord strong = Record(10, "\"v1\"", "Tue, 08 Dec 2026 10:00:00 GMT");
   DownloadRecord weak = Record(10, "W/\"v1\"", "Tue, 08 Dec 2026 10:00:00 GMT");
   DownloadRecord weakOnly = Record(10, "W/\"v1\"", "");
+  DownloadRecord dateOnly = Record(10, "", "Tue, 08 Dec 2026 10:00:00 GMT");
   EXPECT_STREQ(RangeValidator(strong), "\"v1\"");
-  EXPECT_STREQ(RangeValidator(weak), "Tue, 08 Dec 2026 10:00:00 GMT");
+  // A date may guard a range only where the server gave no entity tag.
+  EXPECT_EQ(RangeValidator(weak), nullptr);
   EXPECT_EQ(RangeValidator(weakOnly), nullptr);
+  EXPECT_STREQ(RangeValidator(dateOnly), "Tue, 08 Dec 2026 10:00:00 GMT");
 
   FormatResumeHeaders(headers, sizeof headers, 300000, RangeValidator(strong));
   EXPECT_STREQ(headers, "Range: bytes=300000-\r\nIf-Range: \"v1\"\r\n");
@@ -110,6 +152,41 @@ TEST(TransferOutcome, WhatIsTriedAgain) {
   EXPECT_EQ(RetryPauseMs(1), 1000u);
   EXPECT_EQ(RetryPauseMs(2), 2000u);
   EXPECT_EQ(RetryPauseMs(3), 4000u);
+}
+
+TEST(TransferOutcome, TriesFollowProgress) {
+  struct Try {
+    int64_t stored;  // held after the failed try
+    bool again;
+    int retry;
+  };
+  struct Case {
+    const char* what;
+    int64_t before;
+    std::vector<Try> tries;
+  } cases[] = {
+      {"nothing ever comes: three more tries", 0, {{0, true, 1}, {0, true, 2}, {0, true, 3}, {0, false, 0}}},
+      {"bytes from an earlier run are no progress", 500, {{500, true, 1}, {500, true, 2}, {500, true, 3}, {500, false, 0}}},
+      {"every try brings more", 0,
+       {{100, true, 1}, {200, true, 1}, {300, true, 1}, {400, true, 1}, {500, true, 1}, {600, true, 1}}},
+      {"progress renews the tries", 0,
+       {{100, true, 1}, {100, true, 2}, {100, true, 3}, {150, true, 1}, {150, true, 2}, {150, true, 3}, {150, false, 0}}},
+      // A restart from zero brings nothing new until it passes what was there.
+      {"a restart counts from the most ever held", 0,
+       {{700, true, 1}, {300, true, 2}, {700, true, 3}, {701, true, 1}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FileTries tries;
+    BeginFileTries(&tries, c.before);
+    for (size_t i = 0; i < c.tries.size(); ++i) {
+      int retry = 0;
+      EXPECT_EQ(NextFileTry(&tries, c.tries[i].stored, &retry), c.tries[i].again) << i;
+      if (c.tries[i].again) {
+        EXPECT_EQ(retry, c.tries[i].retry) << i;
+      }
+    }
+  }
 }
 
 TEST(TransferOutcome, TheFirstFailureIsKeptAndACancelIsNone) {

@@ -113,3 +113,37 @@ TEST(ActivityMark, CycleStartsAtTheSecondChunk) {
 }
 
 }  // namespace
+
+namespace {
+
+// The catalogue's sizes: what the C library reads, but never a negative
+// size or one no file can hold (they would be summed into the counters).
+TEST(CatalogueSize, NegativeAndHugeSizesAreRefused) {
+  struct Case {
+    const char* text;
+    bool usable;
+    int64_t bytes;
+  } cases[] = {
+      {"5000", true, 5000},
+      {"  5000", true, 5000},
+      {"+12", true, 12},
+      {"12abc", true, 12},     // read up to the first other character, as ever
+      {"abc", true, 0},
+      {"", true, 0},
+      {"-0", true, 0},
+      {"281474976710656", true, MaxFileBytes},  // 2^48
+      {"281474976710657", false, 0},
+      {"-1", false, 0},
+      {"-5000", false, 0},
+      {"9223372036854775808", false, 0},  // 2^63: past the 64-bit limit
+      {"99999999999999999999999999", false, 0},
+      {"-9223372036854775808", false, 0},
+  };
+  for (const Case& c : cases) {
+    int64_t bytes = -7;
+    EXPECT_EQ(ReadCatalogueSize(c.text, &bytes), c.usable) << c.text;
+    EXPECT_EQ(bytes, c.bytes) << c.text;
+  }
+}
+
+}  // namespace

@@ -422,6 +422,21 @@ TEST_F(InstallWorkerTest, FailedDownloadEndsAsCancelled) {
   EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, RecordKey, 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
 }
 
+// A download folder that cannot be made (a file stands where its parent
+// should be, which the folder creation takes for the folder made before):
+// the ending names the folder and why, instead of an empty message area.
+TEST_F(InstallWorkerTest, DownloadFolderThatCannotBeMadeEndsWithItsReason) {
+  dist_.Publish(WebSite);
+  ASSERT_TRUE(CreateDirectoryA(Root, nullptr));
+  WriteTestFile(std::string(Root) + "\\ZeltaWin32", "not a folder");
+  INT_PTR result = Run([&](HWND dialog) { Exit(dialog); });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(final_.phases.back(), "A telepítési folyamat megszakítva!");
+  EXPECT_EQ(final_.message,
+            "\n\nA(z) ' C:\\WorkerRoot\\ZeltaWin32\\Install ' mappa létrehozása sikertelen:\n"
+            "a célmeghajtóra nem lehet írni!");
+}
+
 TEST_F(InstallWorkerTest, MissingRootDirectoryEndsAsCancelled) {
   WriteSiteFile(WebSite, "VarnelDemo/Disc_01/Install.ini", "[System]\r\nVersion=9.21\r\n");
   MessageBoxAnswerer answer("ZeltaCAD System Error!", IDOK);

@@ -90,7 +90,7 @@ int HexDigit(char c) {
 
 const char* FaultWords() {
   return "status N, redirect URL, no-length, chunked, zero-length, short N, drop N, slow MS, html, none, "
-         "stall, stall-after N, dark, dark-after N, ignore-range, old-drop N";
+         "stall, stall-after N, dark, dark-after N, ignore-range, old-drop N, flip N";
 }
 
 bool ParseFaultLine(const std::string& line, FaultPlan& out, std::string& problem) {
@@ -163,6 +163,7 @@ bool ParseFaultLine(const std::string& line, FaultPlan& out, std::string& proble
       {"stall-after", FaultStallAfter},
       {"dark-after", FaultDarkAfter},
       {"old-drop", FaultOldDrop},
+      {"flip", FaultFlip},
   };
   for (const Counted& c : counted) {
     if (word != c.word) continue;

@@ -28,6 +28,7 @@ enum FaultKind {
   FaultOldDrop,      // old-drop N
   FaultDark,         // dark
   FaultDarkAfter,    // dark-after N
+  FaultFlip,         // flip N
 };
 
 // Faults that end in a dark connection: held open, never read, written or

@@ -442,6 +442,16 @@ void Serve(int fd, const std::string& head, const std::string& hostKey, const st
       if (!isHead) SendBody(fd, part, cut, outcome);
       outcome.dark = strcmp(outcome.end, "closed") == 0;
       return;
+    case FaultFlip: {
+      // One byte of the file changed on the way, the length kept: only
+      // a check of the content can tell.
+      if (isHead) return;
+      std::string sent(part, partSize);
+      unsigned long long at = static_cast<unsigned long long>(plan.number);
+      if (at >= answer.first && at < answer.first + partSize) sent[at - answer.first] ^= 0x01;
+      SendBody(fd, sent.data(), sent.size(), outcome);
+      return;
+    }
     case FaultSlow: {
       if (isHead) return;
       long waited = 0;

@@ -46,6 +46,8 @@ TEST(FaultPlan, EveryWord) {
   EXPECT_EQ(Plan("ignore-range").kind, FaultIgnoreRange);
   EXPECT_EQ(Plan("old-drop 500").kind, FaultOldDrop);
   EXPECT_EQ(Plan("old-drop 500").number, 500);
+  EXPECT_EQ(Plan("flip 700001").kind, FaultFlip);
+  EXPECT_EQ(Plan("flip 700001").number, 700001);
   EXPECT_EQ(Plan("  Drop   300 \r\n").text, "Drop   300");
 }
 
@@ -75,6 +77,7 @@ TEST(FaultPlan, BadWordsAreRefused) {
   EXPECT_EQ(Problem("dark 1"), "dark takes no argument");
   EXPECT_EQ(Problem("dark-after -5"), "dark-after needs a byte count");
   EXPECT_NE(Problem("old-drop").find("unknown fault"), std::string::npos);
+  EXPECT_EQ(Problem("flip -1"), "flip needs a byte count");
 }
 
 // Kinds of a fault file's plans, "kind,kind,...", or "!" and the problem.

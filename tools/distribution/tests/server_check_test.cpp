@@ -66,6 +66,10 @@ TEST(Sha256, KnownDigestsWholeAndInPieces) {
   }
 }
 
+const char WeakTagOnly[] =
+    "warning: a weak ETag: the installer cannot resume the file (If-Range needs a strong one, and where a tag was "
+    "given its date may not stand in)";
+
 TEST(AnswerRules, FileHead) {
   struct Case {
     const char* name;
@@ -102,14 +106,56 @@ TEST(AnswerRules, FileHead) {
        "installer refuses the file"},
       {"no validators", Answer(200, {length40}), true, none, true,
        "warning: no ETag or Last-Modified: the installer can neither resume nor reuse the file"},
-      {"weak tag only", Answer(200, {length40, {"ETag", "W/\"x\""}}), true, none, true,
-       "warning: only a weak ETag and no Last-Modified: the installer cannot resume the file"},
-      {"weak tag and a date", Answer(200, {length40, {"ETag", "W/\"x\""}, Date}), true, none, true, ""},
+      // Where a tag was given, a date may not stand in for it.
+      {"weak tag only", Answer(200, {length40, {"ETag", "W/\"x\""}}), true, none, true, WeakTagOnly},
+      {"weak tag and a date", Answer(200, {length40, {"ETag", "W/\"x\""}, Date}), true, none, true, WeakTagOnly},
+      {"a date and no tag", Answer(200, {length40, Date}), true, none, true, ""},
   };
   for (const Case& c : cases) {
     Findings findings;
     EXPECT_EQ(CheckFileHead(c.head, c.secure, c.expect, findings), c.worthGet) << c.name;
     EXPECT_EQ(Described(findings), c.findings) << c.name;
+  }
+}
+
+// A disc's checksum list against the files the installer fetches, and a
+// host's answer for one file against its line.
+TEST(AnswerRules, ChecksumLists) {
+  const std::string a(64, 'a'), b(64, 'b');
+  ChecksumListText list = ReadChecksumList("# sums\r\n" + a + " 10 \\x.txt\r\n" + b + " 4 ex_y.dat\r\nbad\r\n" +
+                                           a + " 1 \\gone.txt\r\n");
+  ASSERT_EQ(list.entries.size(), 3u);
+  EXPECT_EQ(list.entries[0].source, "x.txt");
+  EXPECT_EQ(list.entries[1].line, 3);
+  EXPECT_EQ(list.badLines, std::vector<int>{4});
+  Findings findings;
+  CheckChecksumList(list, {"x.txt", "ex_y.dat", "z.txt"}, findings);
+  EXPECT_EQ(Described(findings),
+            "error: line 4 is no '<SHA-256> <length> <source>' line: the installer cannot read the list and stops at "
+            "this disc | error: no line for z.txt: the installer stops at that file | warning: line 5: gone.txt is "
+            "not downloaded from this disc, the line is never read");
+
+  struct Case {
+    const char* name;
+    const ChecksumEntry& entry;
+    bool filtered;
+    int64_t stored;
+    std::string content;
+    std::string findings;
+  } cases[] = {
+      {"fits", list.entries[0], false, 10, a, ""},
+      {"not read whole: the length alone", list.entries[0], false, 10, "", ""},
+      {"stored two bytes per byte", list.entries[1], true, 8, b, ""},
+      {"another length", list.entries[1], true, 4, "",
+       "error: Content-Length 4, but the checksum list gives 8 (twice its length): the installer refuses the file"},
+      {"other bytes", list.entries[0], false, -1, b,
+       "error: the content's SHA-256 is bbbbbbbbbbbbbbbb..., the checksum list's aaaaaaaaaaaaaaaa...: the "
+       "installer refuses the file"},
+  };
+  for (const Case& c : cases) {
+    Findings found;
+    CheckAgainstChecksum(c.entry, c.filtered, c.stored, c.content, found);
+    EXPECT_EQ(Described(found), c.findings) << c.name;
   }
 }
 
@@ -124,7 +170,8 @@ TEST(AnswerRules, RangeAsTheInstallerAsks) {
   const Case cases[] = {
       {"strong tag", Answer(200, {{"Content-Length", "41"}, Tag, Date}), true, 20,
        {"Range: bytes=20-", "If-Range: \"5e1-28\""}},
-      {"weak tag: the date", Answer(200, {{"Content-Length", "40"}, {"ETag", "W/\"x\""}, Date}), true, 20,
+      {"weak tag: no range", Answer(200, {{"Content-Length", "40"}, {"ETag", "W/\"x\""}, Date}), false, 0, {}},
+      {"no tag: the date", Answer(200, {{"Content-Length", "40"}, Date}), true, 20,
        {"Range: bytes=20-", "If-Range: Mon, 04 Nov 2019 10:00:00 GMT"}},
       {"no validator", Answer(200, {{"Content-Length", "40"}}), false, 0, {}},
       {"no length", Answer(200, {Tag}), false, 0, {}},
@@ -252,6 +299,8 @@ TEST(AnswerRules, CatalogueTexts) {
   HttpAnswer cut = found;
   cut.body = "a\r";
   HttpAnswer gone = Answer(404, {});
+  HttpAnswer removed = Answer(410, {});
+  HttpAnswer forbidden = Answer(403, {});
   HttpAnswer busy = Answer(503, {});
   HttpAnswer moved = Answer(302, {{"Location", "https://x.example/"}});
   HttpAnswer silent;
@@ -265,6 +314,8 @@ TEST(AnswerRules, CatalogueTexts) {
       {"found", found, TextFound, ""},
       {"cut", cut, TextFailed, "the body broke off after 2 of 4 bytes"},
       {"404: the end of the discs", gone, TextMissing, "status 404"},
+      {"410: the end of the discs", removed, TextMissing, "status 410"},
+      {"403: no end, a failure", forbidden, TextFailed, "status 403"},
       {"503: no end, a failure", busy, TextFailed, "status 503"},
       {"redirect", moved, TextFailed, "redirect (302) to https://x.example/"},
       {"no answer", silent, TextFailed, "no answer: Connection refused"},
@@ -301,15 +352,17 @@ struct Walk {
 TEST(ServerFiles, WalksAsTheInstallerDownloads) {
   const std::string cat = "VarnelDemo/Disc_01/Install.ini";
   const std::string list1 = "VarnelDemo/Disc_01/Fajls_1.ini", list2 = "VarnelDemo/Disc_02/Fajls_2.ini";
+  const std::string sums1 = "VarnelDemo/Disc_01/Fajls_1.sha256";
   const std::string system = "[System]\r\nRootDirectory=V92EDemo\r\n";
   const Walk walks[] = {
-      {"two discs",
+      {"two discs, checksums for the first",
        {{cat, system + "[Disc01]\r\nName=One\r\nSetup=10\r\nSystems=5\r\n[Disc02]\r\nName=Two\r\nHelp=3\r\n"},
+        {sums1, "# sums\r\n"},
         {list1,
          "[Disc]\r\nName=One\r\n[Setup]\r\nFile1=\\Setup\\a.ini *?\\a.ini\r\nFile2=  \\bin\\ex_c.dll,\\c.dll\r\n"
          "[Systems]\r\nFile1=\\Setup\\a.ini \\b.ini\r\n[Drawings]\r\nFile1=\\d.zdw \\d.zdw\r\n"},
         {list2, "[Help]\r\nFile1=\\h.txt \\h.txt\r\nFile3=\\gap.txt \\g.txt\r\n"}},
-       {cat, list1, "VarnelDemo/Disc_01/Setup/a.ini", "VarnelDemo/Disc_01/bin/ex_c.dll", list2,
+       {cat, list1, sums1, "VarnelDemo/Disc_01/Setup/a.ini", "VarnelDemo/Disc_01/bin/ex_c.dll", list2,
         "VarnelDemo/Disc_02/h.txt"},
        {},
        2},
@@ -360,25 +413,30 @@ TEST(ServerFiles, WalksAsTheInstallerDownloads) {
 }
 
 TEST(ServerFiles, AFailedListStopsTheWalk) {
-  // Disc 2's list fails: the walk ends there, with that one problem.
-  TextReader read = [](const std::string& path) {
-    TextRead r;
-    if (path == "VarnelDemo/Disc_01/Install.ini") {
-      r.state = TextFound;
-      r.text = "[System]\r\nRootDirectory=R\r\n[Disc01]\r\nName=One\r\n[Disc02]\r\nName=Two\r\n";
-    } else if (path == "VarnelDemo/Disc_01/Fajls_1.ini") {
-      r.state = TextFound;
-    } else {
-      r.problem = "status 503";
-    }
-    return r;
-  };
-  ServerFileSet set;
-  ListServerFiles(read, set);
-  EXPECT_EQ(set.files.size(), 2u);
-  ASSERT_EQ(set.problems.size(), 1u);
-  EXPECT_EQ(set.problems[0].path, "VarnelDemo/Disc_02/Fajls_2.ini");
-  EXPECT_EQ(set.problems[0].text, "status 503; the installer stops at disc 2");
+  // Disc 2's list, or its checksum list, fails (only 404 and 410 are "not
+  // there"): the installer stops there, with that one problem.
+  for (const char* failing : {"VarnelDemo/Disc_02/Fajls_2.ini", "VarnelDemo/Disc_02/Fajls_2.sha256"}) {
+    TextReader read = [failing](const std::string& path) {
+      TextRead r;
+      if (path == "VarnelDemo/Disc_01/Install.ini") {
+        r.state = TextFound;
+        r.text = "[System]\r\nRootDirectory=R\r\n[Disc01]\r\nName=One\r\n[Disc02]\r\nName=Two\r\n";
+      } else if (path == failing) {
+        r.problem = "status 403";
+      } else if (path.find(".sha256") != std::string::npos) {
+        r.state = TextMissing;
+        r.problem = "status 404";
+      } else {
+        r.state = TextFound;
+      }
+      return r;
+    };
+    ServerFileSet set;
+    ListServerFiles(read, set);
+    ASSERT_EQ(set.problems.size(), 1u) << failing;
+    EXPECT_EQ(set.problems[0].path, failing);
+    EXPECT_EQ(set.problems[0].text, "status 403; the installer stops at disc 2");
+  }
 }
 
 TEST(CheckReport, TablesProblemsAndSummary) {
@@ -412,7 +470,8 @@ TEST(CheckReport, TablesProblemsAndSummary) {
     size_t size = 0;
     FILE* out = open_memstream(&text, &size);
     ASSERT_NE(out, nullptr);
-    EXPECT_EQ(PrintReport(out, hosts, 3), c.problems) << c.name;
+    ReportCounts counts = PrintReport(out, hosts, 3);
+    EXPECT_EQ(counts.errors + counts.warnings, c.problems) << c.name;
     fclose(out);
     std::string printed(text, size);
     free(text);

@@ -390,6 +390,17 @@ EOF
     "$code $(header ETag) $(body_is)"
   rm -f "$datf"
 
+  # One bit of byte 1000 changed on the way, whole or in a part from 500.
+  fault "$datf" "flip 1000"
+  get "$daturl"
+  flipped=$(cmp -l "$dat" "$tmp/b" 2>/dev/null | awk '{ printf "%s ", $1 }') || true
+  check "flip 1000: the whole length, its validators, byte 1000 changed" "200 40000 $etag 1001 " \
+    "$code $(header Content-Length) $(header ETag) $flipped"
+  get "$daturl" -H "Range: bytes=500-" -H "If-Range: $etag"
+  flipped=$(tail -c +501 "$dat" | cmp -l - "$tmp/b" 2>/dev/null | awk '{ printf "%s ", $1 }') || true
+  check "flip 1000: in a part from byte 500, its byte 500" "206 501 " "$code $flipped"
+  rm -f "$datf"
+
   echo "== the site changes while the server runs"
   mkdir -p "$WS/VarnelDemo/Disc_03"
   printf 'late\r\n' > "$WS/VarnelDemo/Disc_03/Fajls_3.ini"
@@ -420,11 +431,11 @@ EOF
     "$dist" check-server "$@" > "$tmp/cs" 2> "$tmp/cs-err" || rc=$?
     named=$(grep -E '^(www|download)\.zeltasoft\.example [^ ]+: ' "$tmp/cs" | sed 's/: .*//' | sort -u) || true
   }
-  # 14 files, the catalogue, two file lists and the probe.
+  # 14 files, the catalogue, two file lists, two checksum lists and the probe.
   for args in "" "$ZELTA_SITE"; do
     check_server $args
     check "check-server${args:+ SITE}: the sample site is all well, quietly off a terminal" \
-      "0 summary: 18 files on 2 hosts, all well|" "$rc $(tail -n 1 "$tmp/cs")|$(cat "$tmp/cs-err")"
+      "0 summary: 20 files on 2 hosts, all well|" "$rc $(tail -n 1 "$tmp/cs")|$(cat "$tmp/cs-err")"
     row='VarnelDemo/Disc_02/Datas/ex_anyag.dat +200 +40000 +yes +etag\+date +ok$'
     check "check-server${args:+ SITE}: both tables, the range honoured" 2 "$(grep -cE "^$row" "$tmp/cs")"
   done
@@ -442,7 +453,9 @@ EOF
 a 404|$WF/VarnelDemo/Disc_02/Blocks/ajto.zbl|status 404||www.zeltasoft.example VarnelDemo/Disc_02/Blocks/ajto.zbl
 a body cut short|$DF/VarnelDemo/Disc_02/Blocks/ajto.zbl|short 100|$ZELTA_SITE|download.zeltasoft.example VarnelDemo/Disc_02/Blocks/ajto.zbl
 a chunked answer|$WF/VarnelDemo/Disc_02/Drawings/minta1.zdw|chunked||www.zeltasoft.example VarnelDemo/Disc_02/Drawings/minta1.zdw
-ranges ignored|$DF/VarnelDemo/Disc_02/Drawings/minta1.zdw|ignore-range||download.zeltasoft.example VarnelDemo/Disc_02/Drawings/minta1.zdw
+ranges ignored (a warning: counted with --strict)|$DF/VarnelDemo/Disc_02/Drawings/minta1.zdw|ignore-range|--strict|download.zeltasoft.example VarnelDemo/Disc_02/Drawings/minta1.zdw
+a checksum list refused|$WF/VarnelDemo/Disc_02/Fajls_2.sha256|status 403||www.zeltasoft.example VarnelDemo/Disc_02/Fajls_2.sha256
+one byte changed in transit, length kept|$DF/VarnelDemo/Disc_01/Systems/bin/zelta.exe|flip 700000||download.zeltasoft.example VarnelDemo/Disc_01/Systems/bin/zelta.exe
 a redirect to plain http|$WF/VarnelDemo/Disc_02/Help/olvass.txt|redirect $D/VarnelDemo/Disc_02/Help/olvass.txt||www.zeltasoft.example VarnelDemo/Disc_02/Help/olvass.txt
 a probe without markers|$WF/Update.ini|html|$ZELTA_SITE|www.zeltasoft.example Update.ini
 EOF
@@ -470,6 +483,51 @@ one byte changed in a large file|Disc_01/Systems/bin/zelta.exe|byte||Disc_01/Sys
 one byte changed, every file compared|Disc_02/Help/olvass.txt|byte|--full $ZELTA_SITE|Disc_02/Help/olvass.txt
 EOF
 
+  # A warning alone passes, unless --strict: no checksum list for disc 2.
+  for f in "$WS" "$DS"; do mv "$f/VarnelDemo/Disc_02/Fajls_2.sha256" "$f/VarnelDemo/Disc_02/Fajls_2.sha256.kept"; done
+  check_server
+  rc_plain=$rc
+  check_server --strict
+  for f in "$WS" "$DS"; do mv "$f/VarnelDemo/Disc_02/Fajls_2.sha256.kept" "$f/VarnelDemo/Disc_02/Fajls_2.sha256"; done
+  grep -q '^www.zeltasoft.example VarnelDemo/Disc_02/Fajls_2.sha256: warning: no checksum list' "$tmp/cs" &&
+    said=yes || said=no
+  check "check-server: a missing checksum list is a warning, an error only with --strict" "0 1 yes" "$rc_plain $rc $said"
+
+  # Both hosts publish a checksum list that does not fit a file: its length
+  # (seen in every answer's Content-Length), its digest (seen where the
+  # bytes are read: the largest files, or all with --full).
+  # NAME|DISC|FILE below the disc|sed EDIT of the list|CHECK-SERVER ARGUMENTS
+  while IFS='|' read -r name disc rel edit args; do
+    sums=VarnelDemo/Disc_0$disc/Fajls_$disc.sha256
+    cp -p "$WS/$sums" "$tmp/sums"
+    sed -i "$edit" "$WS/$sums" "$DS/$sums"
+    check_server $args
+    cp -p "$tmp/sums" "$WS/$sums"
+    cp -p "$tmp/sums" "$DS/$sums"
+    want=$(printf '%s\n' "download.zeltasoft.example VarnelDemo/Disc_0$disc/$rel" \
+      "www.zeltasoft.example VarnelDemo/Disc_0$disc/$rel")
+    check "check-server finds $name" "1|$want" "$rc|$named"
+  done <<'SUMS'
+a checksum list of another length|2|Blocks/ajto.zbl|s/ 5000 / 5001 /|
+a checksum list of other bytes|1|Systems/bin/zelta.exe|s/^[0-9a-f]\{8\}\([0-9a-f]\{56\} 1300000 \)/00000000\1/|
+a checksum list of other bytes, every file read|2|Help/olvass.txt|s/^[0-9a-f]\{8\}\([0-9a-f]\{56\} 75 \)/00000000\1/|--full
+SUMS
+  grep -q "the checksum list's 00000000" "$tmp/cs" && said=yes || said=no
+  check "check-server: and says the checksum list's digest" yes "$said"
+
+  # A staging server's CA, trusted for one run (--cacert): here the system's
+  # bundle is emptied for the run, so the test CA is trusted only that way.
+  : > "$tmp/no-cas.crt"
+  results=
+  for args in "" "--cacert $ZELTA_VENDOR_STATE/ca/ca.crt"; do
+    rc=0
+    unshare -m bash -c 'mount --bind "$1" /etc/ssl/certs/ca-certificates.crt && shift && exec "$@"' _ \
+      "$tmp/no-cas.crt" "$dist" check-server $args > "$tmp/cs" 2>&1 || rc=$?
+    grep -q '^www.zeltasoft.example Update.ini: no answer: .*certificate' "$tmp/cs" && said=yes || said=no
+    results="$results$rc $said;"
+  done
+  check "check-server: an untrusted CA fails, --cacert trusts it" "1 yes;0 no;" "$results"
+
   check_server --web https://127.0.0.1/Download/UpDate-V9.20
   grep -q '^127.0.0.1 Update.ini: no answer: .*certificate' "$tmp/cs" && said=yes || said=no
   check "check-server: a certificate not for the host name, in curl's words" "1 yes" "$rc $said"
@@ -483,6 +541,7 @@ an unknown option|--frobnicate
 a URL that is not http|--web ftp://x.example/y
 a second SITE|$ZELTA_SITE $ZELTA_SITE
 a SITE without its web folder|$tmp
+a CA file that is not there|--cacert $tmp/none.crt
 EOF
 
   echo "$count checks, $failures failed (inside)"

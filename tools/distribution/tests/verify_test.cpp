@@ -23,6 +23,7 @@ const char WebFolder[] = "web/Download/UpDate-V9.20/";
 const char DownloadFolder[] = "download/UpDate-V9.20/";
 const char Catalogue[] = "VarnelDemo/Disc_01/Install.ini";
 const char FileList2[] = "VarnelDemo/Disc_02/Fajls_2.ini";
+const char Checksums2[] = "VarnelDemo/Disc_02/Fajls_2.sha256";
 
 int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
   return remove(path);
@@ -92,14 +93,40 @@ TEST(VerifySite, TheSampleSiteIsGood) {
   EXPECT_EQ(result.discs, 2);
   EXPECT_EQ(result.files, 14);
   // The catalogue's sizes, disc by disc: every real byte counted once. The
-  // product and the font are the sample description itself (both defined
-  // to it above).
-  std::string sample, problem;
-  ASSERT_TRUE(ReadWholeFile(ZELTA_VENDOR_SAMPLE, sample, problem)) << problem;
-  const uint64_t systems = sample.size() + 1300000u + 600001u + 53u + sample.size();
-  const uint64_t bytes = 148u + systems + 25000u + 103333u + 5000u + 78u + 20000u + 75u;
-  EXPECT_EQ(result.bytes, bytes);
-  EXPECT_EQ(FormatVerification(result), "site is good: 2 discs, 14 files, " + std::to_string(bytes) + " bytes\n");
+  // product and the font (disc 1, Systems) are the description itself here.
+  const uint64_t sample = ReadFile(ZELTA_VENDOR_SAMPLE).size();
+  EXPECT_EQ(result.bytes, 148u + (1900054u + 2 * sample) + 25000u + 103333u + 5000u + 78u + 20000u + 75u);
+  EXPECT_EQ(FormatVerification(result),
+            "site is good: 2 discs, 14 files, " + std::to_string(result.bytes) + " bytes\n");
+  EXPECT_EQ(VerificationExitCode(result, true), 0);
+}
+
+// Errors fail the check, warnings only with --strict.
+TEST(VerifySite, WarningsCountOnlyWhenStrict) {
+  TempDir dir;
+  WriteSampleSite(dir.Path());
+  for (const char* folder : {WebFolder, DownloadFolder}) {
+    ASSERT_EQ(remove((dir.Path() + "/" + folder + Checksums2).c_str()), 0);
+  }
+  SiteVerification result = VerifySite(dir.Path());
+  ASSERT_EQ(result.problems.size(), 1u) << FormatVerification(result);
+  EXPECT_TRUE(result.problems[0].warning);
+  EXPECT_EQ(FormatVerification(result),
+            std::string(WebFolder) + Checksums2 +
+                ":0: warning: is missing: the installer cannot check the files of Fajls_2.ini (zelta-dist "
+                "checksums SITE writes it)\n1 problem in 1 file (0 errors, 1 warning)\n");
+  EXPECT_EQ(VerificationExitCode(result, false), 0);
+  EXPECT_EQ(VerificationExitCode(result, true), 1);
+
+  // An error besides it.
+  std::string path = dir.Path() + "/" + WebFolder + FileList2;
+  std::string list = ReadFile(path);
+  list.replace(list.find("Name="), 5, "Name=x");
+  WriteFile(path, list);
+  result = VerifySite(dir.Path());
+  EXPECT_EQ(WarningCount(result.problems), 1u);
+  EXPECT_GT(result.problems.size(), 1u);
+  EXPECT_EQ(VerificationExitCode(result, false), 1);
 }
 
 TEST(VerifySite, AMissingSiteHasNeitherUpdateFolder) {
@@ -108,10 +135,10 @@ TEST(VerifySite, AMissingSiteHasNeitherUpdateFolder) {
   EXPECT_EQ(Places(result.problems),
             (std::vector<std::string>{"download/UpDate-V9.20:0", "web/Download/UpDate-V9.20:0"}));
   EXPECT_EQ(FormatVerification(result).substr(FormatVerification(result).rfind("2 problems")),
-            "2 problems in 2 files\n");
+            "2 problems in 2 files (2 errors, 0 warnings)\n");
 }
 
-enum Change { Edit, Remove, DropLastByte, FlipLastByte };
+enum Change { Edit, Remove, DropLastByte, FlipLastByte, MakeEmpty };
 enum Hosts { BothHosts, WebHost, DownloadHost };
 
 struct Expected {
@@ -119,6 +146,7 @@ struct Expected {
   const char* file;    // below it
   const char* lineOf;  // text on the expected line of that file; null: line 0
   const char* says;    // part of the message
+  bool warning = false;
 };
 
 struct Broken {
@@ -157,6 +185,9 @@ void Apply(const std::string& site, const Broken& broken) {
         bytes.back() = static_cast<char>(~bytes.back());
         WriteFile(path, bytes);
         break;
+      case MakeEmpty:
+        WriteFile(path, "");
+        break;
     }
   }
 }
@@ -182,7 +213,7 @@ TEST(VerifySite, EachBreakIsFoundWhereItIs) {
       {"source missing", Remove, BothHosts, "VarnelDemo/Disc_02/Blocks/ajto.zbl", "", "",
        {{WebFolder, FileList2, "ajto.zbl", "not on the server"}}},
       {"source climbing up", Edit, BothHosts, FileList2, "=\\Blocks\\ajto.zbl", "=\\Blocks\\..\\ajto.zbl",
-       {{WebFolder, FileList2, "ajto.zbl", "'..'"}}},
+       {{WebFolder, FileList2, "ajto.zbl", "'..'"}, {WebFolder, Checksums2, "ajto.zbl", "never read", true}}},
       {"target on a drive", Edit, BothHosts, FileList2, "ajto.zbl \\ZeltaWin32\\Blokkok", "ajto.zbl C:\\Blokkok",
        {{WebFolder, FileList2, "ajto.zbl", "drive"}}},
       {"unknown target code", Edit, BothHosts, FileList2, "zeltaupd.exe *?", "zeltaupd.exe *x",
@@ -197,6 +228,26 @@ TEST(VerifySite, EachBreakIsFoundWhereItIs) {
        {{DownloadFolder, "VarnelDemo/Disc_02/Blocks/ajto.zbl", nullptr, "byte 4999"}}},
       {"file on one host only", Remove, DownloadHost, "VarnelDemo/Disc_02/Blocks/ajto.zbl", "", "",
        {{WebFolder, "VarnelDemo/Disc_02/Blocks/ajto.zbl", nullptr, "web host only"}}},
+      {"component size negative", Edit, BothHosts, Catalogue, "Blocks=5000", "Blocks=-1",
+       {{WebFolder, Catalogue, "Blocks=", "negative or more than a file can hold"}}},
+      {"component size of 2^63", Edit, BothHosts, Catalogue, "Blocks=5000", "Blocks=9223372036854775808",
+       {{WebFolder, Catalogue, "Blocks=", "the installer refuses the catalogue"}}},
+      {"entries past the end of a list are never read", Edit, BothHosts, FileList2, "[Blocks]\r\n",
+       "[Blocks]\r\nFile3=\\Blocks\\x.zbl \\x\r\n",
+       {{WebFolder, FileList2, "File3=", "never read", true}}},
+      // The checksum list of a disc.
+      {"file changed after its checksum was taken", FlipLastByte, BothHosts, "VarnelDemo/Disc_02/Blocks/ajto.zbl",
+       "", "", {{WebFolder, Checksums2, "ajto.zbl", "the installer refuses the file"}}},
+      {"checksum of another length", Edit, BothHosts, Checksums2, " 5000 \\Blocks", " 5001 \\Blocks",
+       {{WebFolder, Checksums2, "ajto.zbl", "holds 5000 bytes"}}},
+      {"checksum line the installer cannot read", Edit, BothHosts, Checksums2, " 5000 \\Blocks", "  \\Blocks",
+       {{WebFolder, Checksums2, nullptr, "no line for 'Blocks\\ajto.zbl'"},
+        {WebFolder, Checksums2, "ajto.zbl", "cannot read the list"}}},
+      {"checksum for a file the disc does not download", Edit, BothHosts, Checksums2, "\\Blocks\\ajto.zbl",
+       "\\Blocks\\ajto.zbl\r\n" + std::string(64, '0') + " 1 \\nothing.txt",
+       {{WebFolder, Checksums2, "nothing.txt", "never read", true}}},
+      {"checksum list empty", MakeEmpty, BothHosts, Checksums2, "", "",
+       {{WebFolder, Checksums2, nullptr, "is empty"}}},
   };
   for (const Broken& broken : cases) {
     SCOPED_TRACE(broken.what);
@@ -220,8 +271,50 @@ TEST(VerifySite, EachBreakIsFoundWhereItIs) {
     for (size_t i = 0; i < broken.expected.size(); ++i) {
       EXPECT_NE(result.problems[i].what.find(broken.expected[i].says), std::string::npos)
           << result.problems[i].what;
+      EXPECT_EQ(result.problems[i].warning, broken.expected[i].warning) << result.problems[i].what;
     }
     EXPECT_NE(FormatVerification(result).find(std::to_string(wanted.size()) + " problem"), std::string::npos);
+  }
+}
+
+// A source named like a file the download area keeps of its own (the
+// record beside another source, the disc's file list): the two would
+// overwrite each other there, whatever the order. Renamed on both hosts,
+// in the file list and in the checksum list, it is the one problem.
+TEST(VerifySite, SourcesNamedLikeTheDownloadAreasOwnFilesAreRefused) {
+  struct Case {
+    const char* name;  // instead of Drawings\alaprajz.zdw on disc 2
+    const char* says;
+  } cases[] = {
+      {"Drawings\\minta1.zdw.dlinfo", "the record the download keeps beside 'Drawings\\minta1.zdw' (line"},
+      {"Drawings\\MINTA1.ZDW.DLINFO", "the record the download keeps beside 'Drawings\\minta1.zdw' (line"},
+      // Another file on the server, the same one in the download area.
+      {"fajls_2.ini", "the name the download saves the file list under"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    WriteSampleSite(dir.Path());
+    std::string to = c.name;
+    std::string local = to;
+    for (char& ch : local) ch = ch == '\\' ? '/' : ch;
+    for (const char* folder : {WebFolder, DownloadFolder}) {
+      std::string disc = dir.Path() + "/" + folder + "VarnelDemo/Disc_02/";
+      ASSERT_EQ(rename((disc + "Drawings/alaprajz.zdw").c_str(), (disc + local).c_str()), 0);
+      for (const char* list : {"Fajls_2.ini", "Fajls_2.sha256"}) {
+        std::string text = ReadFile(disc + list);
+        size_t at = text.find("\\Drawings\\alaprajz.zdw");
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, strlen("\\Drawings\\alaprajz.zdw"), "\\" + to);
+        WriteFile(disc + list, text);
+      }
+    }
+    SiteVerification result = VerifySite(dir.Path());
+    ASSERT_EQ(result.problems.size(), 1u) << FormatVerification(result);
+    EXPECT_EQ(result.problems[0].file, std::string(WebFolder) + FileList2);
+    EXPECT_EQ(result.problems[0].line, LineOf(ReadFile(dir.Path() + "/" + WebFolder + FileList2), c.name));
+    EXPECT_NE(result.problems[0].what.find(c.says), std::string::npos) << result.problems[0].what;
+    EXPECT_FALSE(result.problems[0].warning);
   }
 }
 

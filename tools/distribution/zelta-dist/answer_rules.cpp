@@ -146,7 +146,9 @@ bool CheckFileHead(const HttpAnswer& head, bool secureHost, const LengthExpectat
   if (record.ETag[0] == '\0' && record.LastModified[0] == '\0') {
     AddFinding(findings, true, "no ETag or Last-Modified: the installer can neither resume nor reuse the file");
   } else if (RangeValidator(record) == nullptr) {
-    AddFinding(findings, true, "only a weak ETag and no Last-Modified: the installer cannot resume the file");
+    AddFinding(findings, true,
+               "a weak ETag: the installer cannot resume the file (If-Range needs a strong one, and where a tag "
+               "was given its date may not stand in)");
   }
   return true;
 }
@@ -225,6 +227,42 @@ void CheckWholeBody(const HttpAnswer& whole, bool secureHost, Findings& findings
   }
 }
 
+void CheckChecksumList(const ChecksumListText& list, const std::vector<std::string>& sources, Findings& findings) {
+  for (int line : list.badLines) {
+    AddFinding(findings, false,
+               "line " + Number(line) + " is no '<SHA-256> <length> <source>' line: the installer cannot read the "
+               "list and stops at this disc");
+  }
+  for (const std::string& source : sources) {
+    bool listed = false;
+    for (const ChecksumEntry& entry : list.entries) listed = listed || entry.source == source;
+    if (!listed) AddFinding(findings, false, "no line for " + source + ": the installer stops at that file");
+  }
+  for (const ChecksumEntry& entry : list.entries) {
+    bool fetched = false;
+    for (const std::string& source : sources) fetched = fetched || entry.source == source;
+    if (!fetched) {
+      AddFinding(findings, true, "line " + Number(entry.line) + ": " + entry.source +
+                                     " is not downloaded from this disc, the line is never read");
+    }
+  }
+}
+
+void CheckAgainstChecksum(const ChecksumEntry& entry, bool filtered, int64_t storedLength,
+                          const std::string& contentSha256, Findings& findings) {
+  int64_t listed = static_cast<int64_t>(entry.length) * (filtered ? 2 : 1);
+  if (storedLength >= 0 && storedLength != listed) {
+    AddFinding(findings, false,
+               "Content-Length " + Number(storedLength) + ", but the checksum list gives " + Number(listed) +
+                   (filtered ? " (twice its length)" : "") + ": the installer refuses the file");
+  }
+  if (!contentSha256.empty() && contentSha256 != entry.sha256) {
+    AddFinding(findings, false,
+               "the content's SHA-256 is " + contentSha256.substr(0, 16) + "..., the checksum list's " +
+                   entry.sha256.substr(0, 16) + "...: the installer refuses the file");
+  }
+}
+
 TextRead TextFromAnswer(const HttpAnswer& answer) {
   TextRead read;
   int64_t length = -1;
@@ -235,8 +273,8 @@ TextRead TextFromAnswer(const HttpAnswer& answer) {
     read.problem = "redirect (" + Number(answer.status) + ") to " + (location != nullptr ? location : "nowhere");
   } else if (answer.status != 200) {
     read.problem = "status " + Number(answer.status);
-    // A status that no retry mends is the installer's "not there".
-    if (!IsWorthRetrying(TransferStatus, answer.status)) read.state = TextMissing;
+    // Only these are the installer's "not there"; any other status stops it.
+    if (answer.status == 404 || answer.status == 410) read.state = TextMissing;
   } else if (!AnswerLength(answer, &length) || length <= 0) {
     read.problem = "no Content-Length above 0";
   } else if (!answer.error.empty() || static_cast<int64_t>(answer.body.size()) != length) {

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/distribution/zelta-dist/checksum_lists.h"
 #include "tools/distribution/zelta-dist/server_files.h"
 
 // One answer of a host, as far as the rules look at it.
@@ -19,6 +20,7 @@ struct HttpAnswer {
   int64_t received = 0;   // body bytes
   bool stopped = false;   // not read to its end, on purpose
   std::string sha256;     // of the body, for whole-file requests
+  std::string contentSha256;  // of the content as the installer keeps it (de-interleaved when asked)
   std::string body;       // kept for the probe and the catalogue texts
 };
 
@@ -70,8 +72,19 @@ RangeVerdict CheckRangeAnswer(const HttpAnswer& get, const RangeRequest& range, 
 // A whole-body GET (for the content comparison): all of it came.
 void CheckWholeBody(const HttpAnswer& whole, bool secureHost, Findings& findings);
 
-// A catalogue text as the walk needs it: found, definitely missing (a
-// status that no retry mends), or failed.
+// A disc's checksum list (read as the installer reads it) against the
+// names the installer fetches from the disc: a list it cannot read, a file
+// without its line, a line for no file.
+void CheckChecksumList(const ChecksumListText& list, const std::vector<std::string>& sources, Findings& findings);
+
+// A file a host serves against its line of the checksum list: the stored
+// length the host announces (-1: not known) and the digest of its content
+// (empty: not read whole).
+void CheckAgainstChecksum(const ChecksumEntry& entry, bool filtered, int64_t storedLength,
+                          const std::string& contentSha256, Findings& findings);
+
+// A catalogue text as the walk needs it: found, definitely missing (404 or
+// 410), or failed.
 TextRead TextFromAnswer(const HttpAnswer& answer);
 
 // Table columns: "etag+date", "etag", "date", "none"; "yes", "ignored", "wrong", "-".

@@ -41,7 +41,7 @@ const char* RowResult(const ReportRow& row) {
   return result;
 }
 
-int PrintReport(FILE* out, const std::vector<ReportHost>& hosts, size_t files) {
+ReportCounts PrintReport(FILE* out, const std::vector<ReportHost>& hosts, size_t files) {
   int errors = 0, warnings = 0;
   size_t tables = 0;
   for (const ReportHost& host : hosts) {
@@ -66,5 +66,8 @@ int PrintReport(FILE* out, const std::vector<ReportHost>& hosts, size_t files) {
     fprintf(out, "%s (%s, %s)\n", Count(errors + warnings, "problem").c_str(), Count(errors, "error").c_str(),
             Count(warnings, "warning").c_str());
   }
-  return errors + warnings;
+  ReportCounts counts;
+  counts.errors = errors;
+  counts.warnings = warnings;
+  return counts;
 }

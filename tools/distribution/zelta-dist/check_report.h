@@ -30,7 +30,12 @@ ReportRow& RowOf(ReportHost& host, const std::string& file);
 // "ok", "warning" or "error": the worst of the row's findings.
 const char* RowResult(const ReportRow& row);
 
-// Prints everything to `out`; returns the number of problems.
-int PrintReport(FILE* out, const std::vector<ReportHost>& hosts, size_t files);
+struct ReportCounts {
+  int errors = 0;
+  int warnings = 0;
+};
+
+// Prints everything to `out`; returns how many errors and warnings it found.
+ReportCounts PrintReport(FILE* out, const std::vector<ReportHost>& hosts, size_t files);
 
 #endif

@@ -30,9 +30,10 @@ const size_t LargestCompared = 3;
 const int64_t RangeReadLimit = 1 << 20;
 
 struct CheckOptions {
-  std::string web, download, site;
+  std::string web, download, site, caFile;
   int jobs = HttpJobsDefault;
   bool full = false;
+  bool strict = false;
 };
 
 struct HostCheck {
@@ -43,20 +44,26 @@ struct HostCheck {
   std::vector<HttpAnswer> heads;   // per file
   std::vector<bool> good;          // HEAD said 200
   std::vector<std::string> hashes; // per file, of a whole body that came complete
+  std::vector<std::string> contents;  // per file, the same of its content as the installer keeps it
 };
 
 void PrintUsage(FILE* out) {
   fprintf(out,
-          "usage: zelta-dist check-server [--web URL] [--download URL] [--jobs N] [--full] [SITE]\n"
-          "  Asks both hosts what the installer asks (probe, catalogue, file lists, files)\n"
-          "  and reports the answers that would fail it or cost its users: one table per\n"
-          "  host, then 'HOST FILE: what is wrong' lines and a summary. Exit 0 all well,\n"
-          "  1 any problem (warnings too), 2 a bad command line.\n"
+          "usage: zelta-dist check-server [--web URL] [--download URL] [--jobs N] [--full]\n"
+          "                               [--strict] [--cacert FILE] [SITE]\n"
+          "  Asks both hosts what the installer asks (probe, catalogue, file lists,\n"
+          "  checksum lists, files) and reports the answers that would fail it (errors)\n"
+          "  or cost its users (warnings): one table per host, then 'HOST FILE: what is\n"
+          "  wrong' lines and a summary. Exit 0 without errors, 1 with errors (with\n"
+          "  --strict: or warnings), 2 a bad command line.\n"
           "  --web URL       the web host's update folder (default %s)\n"
           "  --download URL  the download host's update folder (default %s)\n"
           "  --jobs N        requests at a time, 1 to %d (default %d)\n"
-          "  --full          compare the bytes of every file on both hosts, not only the\n"
-          "                  catalogue, the file lists and the %zu largest files\n"
+          "  --full          compare the bytes of every file on both hosts (and with the\n"
+          "                  checksum lists), not only the catalogue, the lists and the\n"
+          "                  %zu largest files\n"
+          "  --strict        warnings count as errors for the exit code\n"
+          "  --cacert FILE   trust this CA (PEM) beside the system's, for a staging server\n"
           "  SITE            a site folder as 'zelta-dist site' writes it: the files, their\n"
           "                  lengths and bytes come from SITE/web\n",
           InstallerFolderUrl(true).c_str(), InstallerFolderUrl(false).c_str(), static_cast<int>(HttpJobsMax),
@@ -78,6 +85,12 @@ std::string WithoutTrailingSlash(std::string url) {
   return url;
 }
 
+int64_t FileSize(const std::string& path) {
+  struct stat s;
+  if (stat(path.c_str(), &s) != 0 || !S_ISREG(s.st_mode)) return -1;
+  return static_cast<int64_t>(s.st_size);
+}
+
 // -1 when the options are good, else the exit code.
 int ParseOptions(int argc, char** argv, CheckOptions& o) {
   o.web = InstallerFolderUrl(true);
@@ -91,6 +104,12 @@ int ParseOptions(int argc, char** argv, CheckOptions& o) {
     }
     if (arg == "--full") {
       o.full = true;
+    } else if (arg == "--strict") {
+      o.strict = true;
+    } else if (arg == "--cacert") {
+      if (i + 1 >= argc) return UsageError("--cacert needs a file");
+      o.caFile = argv[++i];
+      if (FileSize(o.caFile) <= 0) return UsageError("--cacert " + o.caFile + ": no such file");
     } else if (arg == "--web" || arg == "--download") {
       if (i + 1 >= argc) return UsageError(arg + " needs a URL");
       std::string url = WithoutTrailingSlash(argv[++i]);
@@ -122,27 +141,6 @@ bool IsFolder(const std::string& path) {
   return stat(path.c_str(), &s) == 0 && S_ISDIR(s.st_mode);
 }
 
-int64_t FileSize(const std::string& path) {
-  struct stat s;
-  if (stat(path.c_str(), &s) != 0 || !S_ISREG(s.st_mode)) return -1;
-  return static_cast<int64_t>(s.st_size);
-}
-
-TextReader SiteReader(const std::string& folder) {
-  return [folder](const std::string& path) {
-    TextRead read;
-    std::string problem;
-    if (FileSize(folder + "/" + path) < 0) {
-      read.state = TextMissing;
-      read.problem = "not in the site";
-    } else if (ReadWholeFile(folder + "/" + path, read.text, problem)) {
-      read.state = TextFound;
-    } else {
-      read.problem = problem;
-    }
-    return read;
-  };
-}
 
 TextReader HostReader(HttpSession* http, const std::string& folderUrl) {
   return [http, folderUrl](const std::string& path) {
@@ -194,7 +192,7 @@ void ProbeHosts(HttpSession* http, std::vector<HostCheck>& hosts, int jobs) {
 int ListFiles(HttpSession* http, const CheckOptions& o, const std::string& siteFolder, std::vector<HostCheck>& hosts,
               ReportHost& site, ServerFileSet& set) {
   if (!o.site.empty()) {
-    ListServerFiles(SiteReader(siteFolder), set);
+    ListServerFiles(FolderReader(siteFolder), set);
     AddProblems(site, set.problems);
     return -1;
   }
@@ -251,6 +249,7 @@ void AskHeads(HttpSession* http, std::vector<HostCheck>& hosts, const std::vecto
     host.heads.assign(files.size(), HttpAnswer());
     host.good.assign(files.size(), false);
     host.hashes.assign(files.size(), std::string());
+    host.contents.assign(files.size(), std::string());
     if (!host.reachable) continue;
     for (size_t i = 0; i < files.size(); ++i) host.heads[i] = answers[k++];
   }
@@ -351,6 +350,7 @@ void AskGets(HttpSession* http, std::vector<HostCheck>& hosts, const std::vector
       if (!compared[i]) continue;
       r.kind = HttpWhole;
       r.headers.clear();
+      r.interleaved = !files[i].source.empty() && IsFilteredName(files[i].source.c_str());
       if (!files[i].listText) r.totalSeconds = o.full ? FullCheckSeconds : WholeFileSeconds;
       get.whole = true;
       requests.push_back(r);
@@ -368,7 +368,10 @@ void AskGets(HttpSession* http, std::vector<HostCheck>& hosts, const std::vector
     }
     size_t before = row.findings.size();
     CheckWholeBody(answers[k], host.secure, row.findings);
-    if (row.findings.size() == before) host.hashes[asked[k].file] = answers[k].sha256;
+    if (row.findings.size() == before) {
+      host.hashes[asked[k].file] = answers[k].sha256;
+      host.contents[asked[k].file] = answers[k].contentSha256;
+    }
   }
 }
 
@@ -395,7 +398,40 @@ void CompareContents(std::vector<HostCheck>& hosts, const std::vector<ServerFile
   }
 }
 
-int Check(HttpSession* http, const CheckOptions& o, const std::string& siteFolder) {
+// Each disc's checksum list against the files of the disc: the list itself
+// (on `owner`, the site or the host the files were listed from), then every
+// host's length and content of each file against its line.
+void CheckChecksums(std::vector<HostCheck>& hosts, const ServerFileSet& set, ReportHost& owner) {
+  for (const ChecksumListRead& list : set.checksums) {
+    Findings& findings = RowOf(owner, list.path).findings;
+    if (list.read.state == TextMissing) {
+      AddFinding(findings, true, "no checksum list: the installer cannot check the files of this disc");
+      continue;
+    }
+    if (list.read.state != TextFound) continue;  // said by the walk
+    ChecksumListText text = ReadChecksumList(list.read.text);
+    std::vector<std::string> sources;
+    for (const ServerFile& file : set.files) {
+      if (file.disc == list.disc && !file.listText) sources.push_back(file.source);
+    }
+    CheckChecksumList(text, sources, findings);
+    for (size_t i = 0; i < set.files.size(); ++i) {
+      const ServerFile& file = set.files[i];
+      if (file.disc != list.disc || file.listText) continue;
+      for (const ChecksumEntry& entry : text.entries) {
+        if (entry.source != file.source) continue;
+        for (HostCheck& host : hosts) {
+          if (!host.reachable) continue;
+          CheckAgainstChecksum(entry, IsFilteredName(file.source.c_str()), HeadLength(host, i), host.contents[i],
+                               RowOf(host.report, file.path).findings);
+        }
+        break;
+      }
+    }
+  }
+}
+
+ReportCounts Check(HttpSession* http, const CheckOptions& o, const std::string& siteFolder) {
   std::vector<HostCheck> hosts(2);
   hosts[0].folderUrl = o.web;
   hosts[1].folderUrl = o.download;
@@ -422,6 +458,7 @@ int Check(HttpSession* http, const CheckOptions& o, const std::string& siteFolde
   std::vector<bool> compared = ComparedFiles(set.files, siteLengths, hosts, reference, o.full);
   AskGets(http, hosts, set.files, compared, o);
   CompareContents(hosts, set.files, compared, siteFolder, reference);
+  if (!siteFolder.empty() || reference >= 0) CheckChecksums(hosts, set, siteFolder.empty() ? hosts[reference].report : site);
 
   std::vector<ReportHost> reports;
   for (const HostCheck& host : hosts) reports.push_back(host.report);
@@ -440,12 +477,13 @@ int RunCheckServer(int argc, char** argv) {
     siteFolder = o.site + "/web/" + InstallerFolderPath(true);
     if (!IsFolder(siteFolder)) return UsageError(siteFolder + " is not a folder (SITE as 'site' writes it)");
   }
-  HttpSession* http = OpenHttpSession();
+  HttpSession* http = OpenHttpSession(o.caFile);
   if (http == nullptr) {
-    fprintf(stderr, "zelta-dist: libcurl cannot be set up\n");
+    fprintf(stderr, "zelta-dist: libcurl cannot be set up%s\n",
+            o.caFile.empty() ? "" : (" (or " + o.caFile + " holds no PEM certificate)").c_str());
     return 1;
   }
-  int problems = Check(http, o, siteFolder);
+  ReportCounts counts = Check(http, o, siteFolder);
   CloseHttpSession(http);
-  return problems > 0 ? 1 : 0;
+  return counts.errors > 0 || (o.strict && counts.warnings > 0) ? 1 : 0;
 }

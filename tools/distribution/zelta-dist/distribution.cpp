@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/distribution/zelta-dist/checksum_lists.h"
 #include "tools/distribution/zelta-dist/cp1250.h"
 
 namespace {
@@ -87,7 +88,8 @@ bool WriteUpdateFolder(const Distribution& dist, const std::string& folder, std:
     if (disc.number == 1 && !WriteWholeFile(discFolder + "/Install.ini", BuildCatalogue(dist), error)) {
       return false;
     }
-    if (!WriteWholeFile(discFolder + "/" + FileListName(disc.number), BuildFileList(disc), error)) {
+    if (!WriteWholeFile(discFolder + "/" + FileListName(disc.number), BuildFileList(disc), error) ||
+        !WriteWholeFile(discFolder + "/" + ChecksumListName(disc.number), BuildChecksumList(dist, i), error)) {
       return false;
     }
     for (size_t k = 0; k < disc.files.size(); ++k) {

@@ -48,7 +48,8 @@ uint64_t ComponentBytes(const Distribution& dist, size_t discIndex, int componen
 std::string DiscFolderName(int disc);
 std::string FileListName(int disc);
 
-// Writes SITE/web/<web folder>/..., SITE/download/<download folder>/... and
+// Writes SITE/web/<web folder>/..., SITE/download/<download folder>/...
+// (probe, catalogue, each disc's file list, checksum list and files) and
 // the empty fault folders SITE/faults/web and SITE/faults/download. Refuses
 // a site whose web or download folder is already there.
 bool WriteSite(const Distribution& dist, const std::string& site, std::string& error);

@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "tools/distribution/zelta-dist/distribution.h"
 #include "tools/distribution/zelta-dist/sha256.h"
+#include "web/transfer_text.h"
 #include "web/vendor_paths.h"
 
 namespace {
@@ -25,6 +28,7 @@ struct Transfer {
   CURL* easy = nullptr;
   curl_slist* headers = nullptr;
   Sha256 hash;
+  Sha256 content;  // as the installer keeps it
   bool tooLarge = false;
   int blockStatus = 0;
   char errorText[CURL_ERROR_SIZE] = "";
@@ -85,15 +89,21 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     t->answer->body.append(data, n);
   }
   Sha256Add(t->hash, data, n);
+  if (t->request->interleaved) {
+    // The real bytes stand at the odd offsets of the whole body.
+    std::vector<char> kept(data, data + n);
+    Sha256Add(t->content, kept.data(), DeinterleaveChunk(kept.data(), n, t->answer->received));
+  }
   t->answer->received += static_cast<int64_t>(n);
   return n;
 }
 
-bool Start(Transfer& t, CURLM* multi, CURLSH* share) {
+bool Start(Transfer& t, CURLM* multi, CURLSH* share, const std::string& caBundle) {
   t.easy = curl_easy_init();
   if (t.easy == nullptr) return false;
   const HttpRequest& r = *t.request;
   Sha256Begin(t.hash);
+  Sha256Begin(t.content);
   for (const std::string& header : r.headers) t.headers = curl_slist_append(t.headers, header.c_str());
   curl_easy_setopt(t.easy, CURLOPT_URL, r.url.c_str());
   curl_easy_setopt(t.easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -116,6 +126,10 @@ bool Start(Transfer& t, CURLM* multi, CURLSH* share) {
   curl_easy_setopt(t.easy, CURLOPT_PRIVATE, &t);
   curl_easy_setopt(t.easy, CURLOPT_SHARE, share);
   if (r.kind == HttpHead) curl_easy_setopt(t.easy, CURLOPT_NOBODY, 1L);
+  if (!caBundle.empty()) {
+    curl_blob blob = {const_cast<char*>(caBundle.data()), caBundle.size(), CURL_BLOB_NOCOPY};
+    curl_easy_setopt(t.easy, CURLOPT_CAINFO_BLOB, &blob);
+  }
   return curl_multi_add_handle(multi, t.easy) == CURLM_OK;
 }
 
@@ -130,7 +144,10 @@ void Finish(Transfer& t, CURLcode code) {
   } else if (code != CURLE_OK && !(a.stopped && code == CURLE_WRITE_ERROR)) {
     a.error = t.errorText[0] != '\0' ? t.errorText : curl_easy_strerror(code);
   }
-  if (t.request->kind == HttpWhole) a.sha256 = Sha256Hex(t.hash);
+  if (t.request->kind == HttpWhole) {
+    a.sha256 = Sha256Hex(t.hash);
+    a.contentSha256 = t.request->interleaved ? Sha256Hex(t.content) : a.sha256;
+  }
 }
 
 void Release(Transfer& t, CURLM* multi) {
@@ -158,12 +175,38 @@ void ShowProgress(bool terminal, size_t done, size_t total) {
 struct HttpSession {
   CURLM* multi;
   CURLSH* share;
+  std::string caBundle;  // the system's CAs and the caller's one; empty: the system's alone
 };
 
-HttpSession* OpenHttpSession() {
+namespace {
+
+// The system's CA bundle as libcurl finds it by default, with the PEM text
+// of `caFile` after it.
+bool BuildCaBundle(const std::string& caFile, std::string& bundle) {
+  std::string extra, problem;
+  if (!ReadWholeFile(caFile, extra, problem) || extra.find("-----BEGIN CERTIFICATE-----") == std::string::npos) {
+    return false;
+  }
+  const char* system = "/etc/ssl/certs/ca-certificates.crt";
+  CURL* probe = curl_easy_init();
+  char* found = nullptr;
+  if (probe != nullptr && curl_easy_getinfo(probe, CURLINFO_CAINFO, &found) == CURLE_OK && found != nullptr) {
+    system = found;
+  }
+  std::string systemCas;
+  ReadWholeFile(system, systemCas, problem);  // none at all: the caller's CA alone
+  if (probe != nullptr) curl_easy_cleanup(probe);
+  bundle = systemCas + "\n" + extra;
+  return true;
+}
+
+}  // namespace
+
+HttpSession* OpenHttpSession(const std::string& caFile) {
   if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return nullptr;
-  HttpSession* session = new HttpSession{curl_multi_init(), curl_share_init()};
-  if (session->multi == nullptr || session->share == nullptr) {
+  HttpSession* session = new HttpSession{curl_multi_init(), curl_share_init(), ""};
+  if (session->multi == nullptr || session->share == nullptr ||
+      (!caFile.empty() && !BuildCaBundle(caFile, session->caBundle))) {
     CloseHttpSession(session);
     return nullptr;
   }
@@ -200,7 +243,7 @@ void RunHttpBatch(HttpSession* session, const std::vector<HttpRequest>& requests
       t.request = &requests[next];
       t.answer = &answers[next];
       ++next;
-      if (Start(t, multi, session->share)) {
+      if (Start(t, multi, session->share, session->caBundle)) {
         ++running;
       } else {
         t.answer->error = "the request could not be set up";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/distribution/zelta-dist/check_server.h"
+#include "tools/distribution/zelta-dist/checksum_lists.h"
 #include "tools/distribution/zelta-dist/description.h"
 #include "tools/distribution/zelta-dist/distribution.h"
 #include "tools/distribution/zelta-dist/verify_site.h"
@@ -24,14 +25,18 @@ const char Usage[] =
     "  list DESCRIPTION         print disc, component, source, target, real size,\n"
     "                           stored size and storage of every file (tab-separated)\n"
     "  check DESCRIPTION        read the description and its files, write nothing\n"
-    "  verify SITE              check a site as it is to be uploaded (SITE/web,\n"
+    "  verify [--strict] SITE   check a site as it is to be uploaded (SITE/web,\n"
     "                           SITE/download) against what the installer accepts;\n"
-    "                           prints FILE:LINE: problem lines, then a summary\n"
+    "                           prints FILE:LINE: problem lines (warnings marked), then\n"
+    "                           a summary; exit 1 on errors (--strict: warnings too)\n"
+    "  checksums SITE           write each disc's checksum list (Fajls_n.sha256) into\n"
+    "                           both update folders of a site made by other means\n"
     "  serve SITE [--port-https N] [--port-http N] [--state DIR]\n"
     "                           serve SITE on 127.0.0.1 and ::1 for try-outs (web host\n"
     "                           HTTPS 443, download host HTTP 80) until Ctrl-C; prints\n"
     "                           the URLs and how to trust its test CA\n"
-    "  check-server [--web URL] [--download URL] [--jobs N] [--full] [SITE]\n"
+    "  check-server [--web URL] [--download URL] [--jobs N] [--full] [--strict]\n"
+    "               [--cacert FILE] [SITE]\n"
     "                           ask the live hosts what the installer asks and report the\n"
     "                           answers that would fail it (check-server --help)\n"
     "  --define NAME=PATH       the value of @{NAME} in Copy paths\n";
@@ -66,6 +71,7 @@ int main(int argc, char** argv) {
   // serve has options of its own.
   if (argc >= 2 && strcmp(argv[1], "serve") == 0) return Serve(argv + 2);
   DistParseOptions options;
+  bool strict = false;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -81,17 +87,32 @@ int main(int argc, char** argv) {
       options.defines.emplace_back(define.substr(0, equals), define.substr(equals + 1));
       continue;
     }
+    if (arg == "--strict") {
+      strict = true;
+      continue;
+    }
     if (arg.size() > 1 && arg[0] == '-') return UsageError(("unknown option " + arg).c_str());
     args.push_back(arg);
   }
   if (args.empty()) return UsageError("no command");
 
-  // verify reads a site, no description.
+  if (strict && args[0] != "verify") return UsageError("--strict is an option of verify and check-server");
+  // verify and checksums read a site, no description.
   if (args[0] == "verify") {
     if (args.size() != 2) return UsageError("wrong number of arguments for verify");
     SiteVerification verification = VerifySite(args[1]);
     fputs(FormatVerification(verification).c_str(), stdout);
-    return verification.problems.empty() ? 0 : 1;
+    return VerificationExitCode(verification, strict);
+  }
+  if (args[0] == "checksums") {
+    if (args.size() != 2) return UsageError("wrong number of arguments for checksums");
+    std::string report, error;
+    if (!WriteSiteChecksums(args[1], report, error)) {
+      fprintf(stderr, "zelta-dist: %s\n", error.c_str());
+      return 1;
+    }
+    fputs(report.c_str(), stdout);
+    return 0;
   }
 
   const std::string& command = args[0];

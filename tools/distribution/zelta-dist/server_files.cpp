@@ -1,11 +1,15 @@
 #include "tools/distribution/zelta-dist/server_files.h"
 
+#include <sys/stat.h>
+
 #include <set>
 
 #include "catalogue/catalogue_names.h"
 #include "catalogue/components.h"
 #include "catalogue/install_state.h"
 #include "tools/distribution/zelta-dist/installer_urls.h"
+#include "tools/distribution/zelta-dist/distribution.h"
+#include "web/content_checksum.h"
 #include "web/ini_lookup.h"
 #include "web/vendor_paths.h"
 
@@ -16,12 +20,13 @@ bool Lookup(const std::string& text, const char* section, const char* key, char 
 }
 
 void Add(ServerFileSet& out, std::set<std::string>& seen, const std::string& path, const std::string& source,
-         bool listText) {
+         bool listText, int disc = 0) {
   if (!seen.insert(path).second) return;  // asked twice by the installer, checked once
   ServerFile file;
   file.path = path;
   file.source = source;
   file.listText = listText;
+  file.disc = disc;
   out.files.push_back(file);
 }
 
@@ -49,7 +54,7 @@ void ListDiscFiles(const std::string& catalogue, const std::string& list, int di
                                    "', which the installer refuses to download");
         continue;
       }
-      Add(out, seen, discPath + "/" + UrlPathOf(name), name, false);
+      Add(out, seen, discPath + "/" + UrlPathOf(name), name, false, disc);
     }
   }
 }
@@ -94,6 +99,19 @@ void ListServerFiles(const TextReader& read, ServerFileSet& out) {
     }
     Add(out, seen, listPath, "", true);
     ++out.discs;
+
+    // The checksums come before the files; any failure but "not there" stops the installer.
+    char checksumName[32];
+    FormatChecksumListName(checksumName, sizeof checksumName, disc);
+    ChecksumListRead checksums;
+    checksums.disc = disc;
+    checksums.path = discPath + "/" + checksumName;
+    checksums.read = read(checksums.path);
+    if (checksums.read.state == TextFound) Add(out, seen, checksums.path, "", true);
+    if (checksums.read.state == TextFailed) {
+      Problem(out, checksums.path, checksums.read.problem + "; the installer stops at disc " + std::to_string(disc));
+    }
+    out.checksums.push_back(checksums);
     ListDiscFiles(catalogue.text, list.text, disc, discPath, listPath, out, seen);
   }
 
@@ -107,4 +125,21 @@ void ListServerFiles(const TextReader& read, ServerFileSet& out) {
             std::string("[") + section + "] lies past the last disc with a file list (" +
                 std::to_string(disc - 1) + "): the installer never downloads it");
   }
+}
+
+TextReader FolderReader(const std::string& folder) {
+  return [folder](const std::string& path) {
+    TextRead read;
+    std::string problem;
+    struct stat st;
+    if (stat((folder + "/" + path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+      read.state = TextMissing;
+      read.problem = "not in the site";
+    } else if (ReadWholeFile(folder + "/" + path, read.text, problem)) {
+      read.state = TextFound;
+    } else {
+      read.problem = problem;
+    }
+    return read;
+  };
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "web/transfer_text.h"
+
 namespace {
 
 const uint32_t RoundConstants[64] = {
@@ -97,13 +99,25 @@ std::string Sha256Hex(Sha256& hash) {
 }
 
 bool Sha256OfFile(const std::string& path, std::string& hex) {
+  uint64_t length = 0;
+  return ContentSha256OfFile(path, false, hex, length);
+}
+
+bool ContentSha256OfFile(const std::string& path, bool interleaved, std::string& hex, uint64_t& length) {
   FILE* f = fopen(path.c_str(), "rb");
   if (f == nullptr) return false;
   Sha256 hash;
   Sha256Begin(hash);
+  length = 0;
   char buffer[65536];
+  int64_t offset = 0;
   size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) Sha256Add(hash, buffer, n);
+  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) {
+    size_t kept = interleaved ? DeinterleaveChunk(buffer, n, offset) : n;
+    offset += static_cast<int64_t>(n);
+    Sha256Add(hash, buffer, kept);
+    length += kept;
+  }
   bool ok = !ferror(f);
   fclose(f);
   if (ok) hex = Sha256Hex(hash);

@@ -22,4 +22,9 @@ std::string Sha256Hex(Sha256& hash);
 // The digest of a whole file's bytes; false when it cannot be read.
 bool Sha256OfFile(const std::string& path, std::string& hex);
 
+// The digest and length of a stored file's content as the installer's
+// download area holds it: of an interleaved ("ex_"/"dl_") file, only the
+// bytes at odd offsets. False when it cannot be read.
+bool ContentSha256OfFile(const std::string& path, bool interleaved, std::string& hex, uint64_t& length);
+
 #endif

@@ -11,6 +11,7 @@
 #include "tools/distribution/zelta-dist/verify_install_steps.h"
 #include "tools/distribution/zelta-dist/verify_paths.h"
 #include "tools/distribution/zelta-dist/verify_text.h"
+#include "web/transfer_text.h"
 #include "web/vendor_paths.h"
 
 namespace {
@@ -49,12 +50,12 @@ void CheckRecordKeys(const IniSection& system, SiteProblems& problems) {
   for (const char* key : {"CadSystem", "SubSystem", "Version"}) {
     IniValue value = ReadKey(system, key, problems);
     if (IsAbsent(value) || value.value.empty()) {
-      AddProblem(problems, system.file, system.header.line,
+      AddWarning(problems, system.file, system.header.line,
                  std::string("[System] has no ") + key + ": the installation is not recorded in the registry");
     } else if (std::string(key) == "CadSystem") {
       char recordKey[TextSize];
       if (!JoinWhole(recordKey, sizeof recordKey, "Software\\ZeltaSoft\\", value.value.c_str())) {
-        AddProblem(problems, system.file, value.line, "CadSystem is too long for the registry key it names");
+        AddWarning(problems, system.file, value.line, "CadSystem is too long for the registry key it names");
       }
     }
   }
@@ -86,7 +87,13 @@ void CheckDiscs(const std::string& file, const std::string& text, CatalogueFacts
       disc.present[c] = true;
       disc.keyLine[c] = size.line;
       disc.bytes[c] = TextToInt64(size.value.c_str());
-      if (!IsDecimal(size.value)) {
+      int64_t bytes = 0;
+      if (!ReadCatalogueSize(size.value.c_str(), &bytes)) {
+        disc.bytes[c] = -1;
+        AddProblem(problems, file, size.line,
+                   std::string(Components[c].Key) + " size " + Quoted(size.value) +
+                       " is negative or more than a file can hold: the installer refuses the catalogue");
+      } else if (!IsDecimal(size.value)) {
         AddProblem(problems, file, size.line,
                    std::string(Components[c].Key) + " size " + Quoted(size.value) + " is not a decimal number of bytes");
       }

@@ -16,7 +16,7 @@ struct CatalogueDisc {
   bool named = false;
   std::string name;                     // Windows-1250
   bool present[ComponentCount] = {};    // sized and fetched by the download
-  int64_t bytes[ComponentCount] = {};   // the size as the installer reads it
+  int64_t bytes[ComponentCount] = {};   // the size as the installer reads it; -1: refused
   int keyLine[ComponentCount] = {};
 };
 

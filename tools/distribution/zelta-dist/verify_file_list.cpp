@@ -11,6 +11,8 @@
 #include "tools/distribution/zelta-dist/verify_ini.h"
 #include "tools/distribution/zelta-dist/verify_paths.h"
 #include "tools/distribution/zelta-dist/verify_text.h"
+#include "tools/distribution/zelta-dist/distribution.h"
+#include "web/resume_plan.h"
 #include "web/transfer_text.h"
 #include "web/vendor_paths.h"
 
@@ -126,15 +128,18 @@ void CheckTarget(const EntryPlace& at, const FileEntryRecord& entry, const Catal
              "target folder " + Quoted(parent) + " is not made by the catalogue's [Directorys]: the copy fails");
 }
 
-// The stored file on the host; true with its real size when it is usable.
-bool CheckStoredFile(const EntryPlace& at, const std::string& name, uint64_t& realSize, SiteProblems& problems) {
+// The stored file on the host; true with its real size and its path below
+// the site when it is usable.
+bool CheckStoredFile(const EntryPlace& at, const std::string& name, uint64_t& realSize, std::string& storedPath,
+                     SiteProblems& problems) {
   std::string local = name;
   for (char& c : local) {
     if (c == '\\') c = '/';
   }
   std::string shown = at.discFolder + "/" + local;
+  storedPath = at.disc->folder + "/" + local;
   struct stat st;
-  if (stat((at.disc->site + "/" + at.disc->folder + "/" + local).c_str(), &st) != 0) {
+  if (stat((at.disc->site + "/" + storedPath).c_str(), &st) != 0) {
     AddProblem(problems, at.listFile, at.line, "source " + shown + " is not on the server");
     return false;
   }
@@ -161,16 +166,53 @@ bool CheckStoredFile(const EntryPlace& at, const std::string& name, uint64_t& re
   return true;
 }
 
-// One entry; true with the real size when the size is known.
+// One entry; true with the real size when the size is known. `source` gets
+// what the download fetches for it.
 bool CheckEntry(const EntryPlace& at, const std::string& value, const CatalogueFacts& catalogue, uint64_t& realSize,
-                SiteProblems& problems) {
+                DiscSource& source, SiteProblems& problems) {
   char name[TextSize];
   SourceNameFromEntry(name, sizeof name, value.c_str());
   FileEntryRecord entry;
   SplitFileEntry(value.c_str(), &entry);
+  source.name = name;
+  source.line = at.line;
   bool safe = CheckSourceName(at, name, entry, catalogue, problems);
   CheckTarget(at, entry, catalogue, problems);
-  return safe && CheckStoredFile(at, name, realSize, problems);
+  if (!safe) source.name.clear();  // never fetched
+  bool usable = safe && CheckStoredFile(at, name, realSize, source.stored, problems);
+  if (!usable) source.stored.clear();
+  return usable;
+}
+
+// Names the download area already gives other files: the record kept
+// beside each download (NAME.dlinfo), the disc's file list and, on disc 1,
+// the catalogue. A source with such a name and that file overwrite each
+// other there, whatever the order.
+void CheckReservedNames(const std::string& listFile, int disc, const std::vector<DiscSource>& sources,
+                        SiteProblems& problems) {
+  const std::string suffix = FoldWindowsCase(DownloadRecordSuffix);
+  for (const DiscSource& source : sources) {
+    std::string folded = FoldWindowsCase(source.name);
+    if (folded == FoldWindowsCase(FileListName(disc)) || (disc == 1 && folded == FoldWindowsCase(CatalogueFileName))) {
+      AddProblem(problems, listFile, source.line,
+                 "source " + Quoted(source.name) + " has the name the download saves the " +
+                     (disc == 1 && folded == FoldWindowsCase(CatalogueFileName) ? "catalogue" : "file list") +
+                     " under: one overwrites the other in the download area");
+      continue;
+    }
+    if (folded.size() <= suffix.size() || folded.compare(folded.size() - suffix.size(), suffix.size(), suffix) != 0) {
+      continue;
+    }
+    std::string owner = folded.substr(0, folded.size() - suffix.size());
+    for (const DiscSource& other : sources) {
+      if (FoldWindowsCase(other.name) != owner) continue;
+      AddProblem(problems, listFile, source.line,
+                 "source " + Quoted(source.name) + " is the name of the record the download keeps beside " +
+                     Quoted(other.name) + " (line " + std::to_string(other.line) +
+                     "): the two overwrite each other in the download area");
+      break;
+    }
+  }
 }
 
 void CheckDiscName(const std::string& listFile, const std::string& text, const std::string& catalogueFile,
@@ -225,7 +267,7 @@ void CheckFileList(const DiscPlace& disc, const std::string& text, const std::st
     IniSection files = OpenSection(listFile, text, component);
     if (!entry.present[c]) {
       if (!IsAbsent(LookupIni(text, component, "File1"))) {
-        AddProblem(problems, listFile, files.header.line,
+        AddWarning(problems, listFile, files.header.line,
                    std::string("[") + component + "] is never downloaded: [" + section +
                        "] of the catalogue has no " + component);
       }
@@ -241,20 +283,23 @@ void CheckFileList(const DiscPlace& disc, const std::string& text, const std::st
       if (IsAbsent(value)) break;
       at.line = value.line;
       uint64_t realSize = 0;
-      if (CheckEntry(at, value.value, catalogue, realSize, problems)) {
+      DiscSource source;
+      if (CheckEntry(at, value.value, catalogue, realSize, source, problems)) {
         sum += realSize;
         totals.bytes += realSize;
       } else {
         sumKnown = false;
       }
+      totals.sources.push_back(source);
       ++totals.files;
     }
     CheckListEnd(files, "File", k - 1, problems);
-    if (sumKnown && sum != static_cast<uint64_t>(entry.bytes[c])) {
+    if (sumKnown && entry.bytes[c] >= 0 && sum != static_cast<uint64_t>(entry.bytes[c])) {
       AddProblem(problems, catalogueFile, entry.keyLine[c],
                  std::string(component) + " on disc " + std::to_string(disc.number) + " is " +
                      std::to_string(entry.bytes[c]) + " bytes, but the files " + listName + " names hold " +
                      std::to_string(sum));
     }
   }
+  CheckReservedNames(listFile, disc.number, totals.sources, problems);
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/distribution/zelta-dist/verify_catalogue.h"
 #include "tools/distribution/zelta-dist/verify_problems.h"
@@ -16,9 +17,17 @@ struct DiscPlace {
   int number = 0;      // 1 ... 15
 };
 
+// A file the download fetches from the disc.
+struct DiscSource {
+  std::string name;    // as the download names it, without the leading backslash; empty: refused
+  int line = 0;        // of its entry in the file list
+  std::string stored;  // the stored file below the site; empty when it is not usable
+};
+
 struct DiscTotals {
   int files = 0;       // entries
   uint64_t bytes = 0;  // their real sizes
+  std::vector<DiscSource> sources;  // in the order the download fetches them
 };
 
 // `catalogueFile` names the catalogue in problems about its sizes.

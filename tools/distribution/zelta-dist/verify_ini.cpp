@@ -158,7 +158,7 @@ IniValue ReadKey(const IniSection& section, const std::string& key, SiteProblems
     const IniKeyLine& line = section.keys[i];
     if (first != 0) {
       if (line.line != value.line) {
-        AddProblem(problems, section.file, line.line,
+        AddWarning(problems, section.file, line.line,
                    key + " is written again here; only line " + std::to_string(value.found ? value.line : first) +
                        " is read");
       }
@@ -186,7 +186,7 @@ void CheckListEnd(const IniSection& section, const std::string& prefix, int coun
     std::string digits = entry.key.substr(prefix.size());
     if (digits.find_first_not_of("0123456789") != std::string::npos) continue;
     if (TextToInt32(digits.c_str()) <= count) continue;
-    AddProblem(problems, section.file, entry.line,
+    AddWarning(problems, section.file, entry.line,
                Cp1250ToUtf8(entry.key) + " is never read: the list ends before " + prefix +
                    std::to_string(count + 1));
   }

@@ -34,7 +34,7 @@ void CheckSystemFile(const IniSection& section, const std::string& key, const In
                      SiteProblems& problems) {
   IniValue value = ReadKey(section, key, problems);
   if (!HasValue(value)) {
-    AddProblem(problems, section.file, fileType.line,
+    AddWarning(problems, section.file, fileType.line,
                "no " + key + " for this file type: its registry key " + subKey + " is not written");
     return;
   }
@@ -45,7 +45,7 @@ void CheckSystemFile(const IniSection& section, const std::string& key, const In
            Fits(folder, "\\", value.value.c_str());
   }
   if (!fits) {
-    AddProblem(problems, section.file, value.line, key + " is too long once joined: the installer leaves it out");
+    AddWarning(problems, section.file, value.line, key + " is too long once joined: the installer leaves it out");
   }
 }
 
@@ -119,7 +119,7 @@ void CheckCommands(const std::string& file, const std::string& text, const Catal
     groupSeen = true;
     char name[TextSize];
     if (!GroupNameOf(value, name, sizeof name) || !IsPlainFileName(name)) {
-      AddProblem(problems, file, command.line,
+      AddWarning(problems, file, command.line,
                  "the group's name is no plain file name: the installer makes no desktop link");
     }
   }

@@ -7,6 +7,7 @@
 #include "tools/distribution/zelta-dist/description.h"
 #include "tools/distribution/zelta-dist/distribution.h"
 #include "tools/distribution/zelta-dist/verify_catalogue.h"
+#include "tools/distribution/zelta-dist/verify_checksums.h"
 #include "tools/distribution/zelta-dist/verify_file_list.h"
 #include "tools/distribution/zelta-dist/verify_hosts.h"
 
@@ -55,13 +56,14 @@ void CheckDiscs(const std::string& site, const std::string& product, const std::
       }
       DiscTotals totals;
       CheckFileList(disc, text, catalogueFile, catalogue, totals, problems);
+      CheckChecksumList(disc, totals, problems);
       result.discs = n;
       result.files += totals.files;
       result.bytes += totals.bytes;
       continue;
     }
     if (state > 0) {
-      AddProblem(problems, listFile, 0,
+      AddWarning(problems, listFile, 0,
                  "is never downloaded: the download ends at disc " + std::to_string(end) + ", which has no file list");
     }
     if (catalogue.discs[n - 1].line != 0) {
@@ -112,9 +114,16 @@ std::string FormatVerification(const SiteVerification& verification) {
   std::string out;
   for (const SiteProblem& problem : verification.problems) out += FormatProblem(problem);
   if (!verification.problems.empty()) {
+    size_t warnings = WarningCount(verification.problems);
     return out + Counted(verification.problems.size(), "problem") + " in " +
-           Counted(ProblemFileCount(verification.problems), "file") + "\n";
+           Counted(ProblemFileCount(verification.problems), "file") + " (" +
+           Counted(verification.problems.size() - warnings, "error") + ", " + Counted(warnings, "warning") + ")\n";
   }
   return "site is good: " + Counted(static_cast<uint64_t>(verification.discs), "disc") + ", " +
          Counted(static_cast<uint64_t>(verification.files), "file") + ", " + Counted(verification.bytes, "byte") + "\n";
+}
+
+int VerificationExitCode(const SiteVerification& verification, bool strict) {
+  size_t warnings = WarningCount(verification.problems);
+  return verification.problems.size() > warnings || (strict && warnings > 0) ? 1 : 0;
 }

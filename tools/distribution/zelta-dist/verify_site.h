@@ -18,8 +18,12 @@ struct SiteVerification {
 
 SiteVerification VerifySite(const std::string& site);
 
-// Every problem as "FILE:LINE: what", then "N problems in M files" or
-// "site is good: D discs, F files, B bytes".
+// Every problem as "FILE:LINE: what" (or "FILE:LINE: warning: what"), then
+// "N problems in M files (E errors, W warnings)" or "site is good: D discs,
+// F files, B bytes".
 std::string FormatVerification(const SiteVerification& verification);
+
+// The exit code: 1 when there are errors (or, with `strict`, warnings), else 0.
+int VerificationExitCode(const SiteVerification& verification, bool strict);
 
 #endif
