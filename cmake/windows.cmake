@@ -458,5 +458,7 @@ if(NOT ZELTA_TIME_LIMIT_SCALE EQUAL 1)
       math(EXPR limit "${limit} * ${ZELTA_TIME_LIMIT_SCALE}")
       set_tests_properties(${test} PROPERTIES TIMEOUT ${limit})
     endif()
+    # The tests' own waits for a state grow with them (tests/win/wait_until.cpp).
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT ZELTA_TIME_LIMIT_SCALE=${ZELTA_TIME_LIMIT_SCALE})
   endforeach()
 endif()

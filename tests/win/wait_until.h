@@ -14,7 +14,8 @@ const DWORD StatePatience = 30000;
 
 // Looks at `holds` until it is true or ms milliseconds have passed, running
 // this thread's messages meanwhile (its windows keep answering). Returns
-// holds(): true as soon as the state is there.
+// holds(): true as soon as the state is there. In an emulated machine
+// (ZELTA_TIME_LIMIT_SCALE) ms grows by the build's factor.
 bool WaitUntil(const std::function<bool()>& holds, DWORD ms = StatePatience);
 
 #endif
