@@ -206,7 +206,7 @@ cmake --build "$build/native" -j"$jobs" --target zelta-dist fault-server >/dev/n
 # The shipped 32-bit program where this kernel runs 32-bit programs; else
 # the 64-bit build of the same source under 64-bit Wine (an emulated machine
 # would measure the emulator).
-if host_runs_32bit; then winbuild=win; else winbuild=win64; fi
+winbuild=$(native_windows_build)
 export ZELTA_BENCH_BUILD=$winbuild
 wine_dir=$build/$winbuild/wine
 configure_build "$winbuild"

@@ -3,6 +3,9 @@
 # Sourced; needs $root (the checkout) and $build.
 #
 #   configure_build native|win|win64|fuzz
+#   native_windows_build  prints the Windows build that runs natively here:
+#                       win (the shipped one), or win64 where this kernel runs
+#                       no 32-bit programs
 #   host_runs_32bit     true when this kernel runs 32-bit programs, and so
 #                       the 32-bit Wine that runs the shipped program
 configure_build() {
@@ -34,4 +37,8 @@ run_in_guest() {
 
 host_runs_32bit() {
   "$root/tools/vm/guest.sh" can-run-32bit
+}
+
+native_windows_build() {
+  if host_runs_32bit; then echo win; else echo win64; fi
 }

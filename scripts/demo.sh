@@ -65,8 +65,8 @@ win=win
 if [ "${ZELTA_DEMO_BUILT:-}" != 1 ]; then
   "$root/scripts/setup.sh"
   . "$root/scripts/builds.sh"
-  if [ $guest = 0 ] && ! host_runs_32bit; then
-    win=win64
+  [ $guest = 1 ] || win=$(native_windows_build)
+  if [ $win = win64 ]; then
     echo "demo: this kernel runs no 32-bit programs: showing the 64-bit build of the same sources under 64-bit Wine (--guest shows the shipped 32-bit one in an emulated machine)"
   fi
   # Only what the demo runs: the vendor's tools, the installer, the stand-in

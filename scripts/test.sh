@@ -25,10 +25,11 @@ jobs=$(nproc 2>/dev/null || echo 2)
 "$root/scripts/setup.sh"
 . "$root/scripts/builds.sh"
 
-if host_runs_32bit; then
-  full=win; short=win64
+full=$(native_windows_build)
+if [ "$full" = win ]; then
+  short=win64
 else
-  full=win64; short=win
+  short=win
   # The guest disk is built once (minutes, mostly waiting for packages):
   # beside the builds rather than after them.
   mkdir -p "$build"
