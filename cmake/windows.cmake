@@ -89,9 +89,28 @@ add_test(NAME wine.stop COMMAND ${ZELTA_WINE_HARNESS} stop ${ZELTA_WINE_DIR})
 set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
 
+# The tests run side by side (scripts/test.sh: ctest -j with the slots file
+# below). Those on the build's shared wineserver and X display take the lock
+# "wine-shared" and run one at a time; those with a prefix and wineserver of
+# their own take a slot (tools/wine/wine-slot.sh): a copy of their prefix and
+# an X display for that slot alone.
+set(ZELTA_WINE_SLOTS 3 CACHE STRING "Windows tests that run side by side")
+set(zelta_slots "")
+foreach(slot RANGE 1 ${ZELTA_WINE_SLOTS})
+  list(APPEND zelta_slots "{\"id\": \"${slot}\", \"slots\": 1}")
+endforeach()
+list(JOIN zelta_slots ", " zelta_slots)
+file(CONFIGURE OUTPUT ${ZELTA_WINE_DIR}/slots.json
+  CONTENT "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"winslot\": [${zelta_slots}]}]}\n")
+set(ZELTA_WINE_SLOT ${PROJECT_SOURCE_DIR}/tools/wine/wine-slot.sh)
+
 function(zelta_wine_test name)
   add_test(NAME ${name} COMMAND ${ARGN})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine-shared)
+endfunction()
+
+function(zelta_slot_test name timeout)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${timeout} RESOURCE_GROUPS winslot:1)
 endfunction()
 
 zelta_wine_test(win.portable portable_tests_win)
@@ -117,7 +136,6 @@ set_tests_properties(win.program-format-other PROPERTIES
 # It runs until its title window is closed: app_tests starts it, looks at the
 # title and the setup dialog on the screen, closes it and wants exit code 0.
 zelta_wine_test(win.program-runs app_tests --gtest_filter=Program.*)
-set_tests_properties(win.program-runs PROPERTIES RUN_SERIAL TRUE)
 
 # The web transfer against the loopback vendor server: inside a private
 # network namespace (tools/distribution/vendor-net.sh) with a Wine prefix of its
@@ -146,10 +164,10 @@ function(zelta_vendor_test name program)
     COMMAND ${CMAKE_COMMAND} -E env
       WINE_HARNESS_PREFIX=${ZELTA_WINE_DIR}/prefix-net
       ZELTA_FAULT_SERVER=${ZELTA_NATIVE_BUILD}/fault-server
-      ${ZELTA_VENDOR_NET} --site ${site} --state ${CMAKE_BINARY_DIR}/vendor/${name}/state
+      ${ZELTA_WINE_SLOT} ${ZELTA_VENDOR_NET} --site ${site} --state ${CMAKE_BINARY_DIR}/vendor/${name}/state
         --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST} ${ARG_NET}
         -- ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:${program}> ${ARG_ARGS})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL TRUE)
+  zelta_slot_test(${name} 600)
 endfunction()
 
 zelta_vendor_test(web.transfer web_tests ARGS --gtest_filter=-*NoHttps_*:*NoServer_*)
@@ -236,7 +254,7 @@ add_test(NAME win.file-installation-tiny-drive
   COMMAND ${PROJECT_SOURCE_DIR}/tests/win/with_tiny_drive.sh ${ZELTA_WINE_DIR}
     $<TARGET_FILE:file_installation_tests> --gtest_filter=FileInstallationTinyDriveTest.*)
 set_tests_properties(win.file-installation-tiny-drive PROPERTIES
-  FIXTURES_REQUIRED wine TIMEOUT 300 SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+  FIXTURES_REQUIRED wine TIMEOUT 300 RESOURCE_LOCK wine-shared SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
 
 # Pictures and animation clips of the resources, drawn at build time by the
 # generator in tools/art. The generator is compiled here for the build host
@@ -300,12 +318,12 @@ add_test(NAME worker.sample-distribution
   COMMAND ${CMAKE_COMMAND} -E env
     WINE_HARNESS_PREFIX=${ZELTA_WINE_DIR}/prefix-net
     ZELTA_FAULT_SERVER=${ZELTA_NATIVE_BUILD}/fault-server
-    ${PROJECT_SOURCE_DIR}/tests/win/with_sample_site.sh ${CMAKE_BINARY_DIR}/vendor/sample
+    ${ZELTA_WINE_SLOT} ${PROJECT_SOURCE_DIR}/tests/win/with_sample_site.sh ${CMAKE_BINARY_DIR}/vendor/sample
       ${ZELTA_NATIVE_BUILD}/zelta-dist $<TARGET_FILE:zelta_sample_product> ${ZELTA_SAMPLE_FONT}
       -- --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST}
       -- ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:install_worker_tests>
          --gtest_filter=SampleDistribution.*)
-set_tests_properties(worker.sample-distribution PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL TRUE)
+zelta_slot_test(worker.sample-distribution 600)
 
 # End to end: the real program driven from another process, as a user would.
 # A test program of that kind: its own test files, the driver and the
@@ -339,12 +357,12 @@ function(zelta_site_test name prefix program filter)
     COMMAND ${CMAKE_COMMAND} -E env
       WINE_HARNESS_PREFIX=${ZELTA_WINE_DIR}/${prefix}
       ZELTA_FAULT_SERVER=${ZELTA_NATIVE_BUILD}/fault-server
-      ${PROJECT_SOURCE_DIR}/tests/win/with_sample_site.sh ${CMAKE_BINARY_DIR}/vendor/${name}
+      ${ZELTA_WINE_SLOT} ${PROJECT_SOURCE_DIR}/tests/win/with_sample_site.sh ${CMAKE_BINARY_DIR}/vendor/${name}
         ${ZELTA_NATIVE_BUILD}/zelta-dist $<TARGET_FILE:zelta_sample_product> ${ZELTA_SAMPLE_FONT}
         -- --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST} ${ARG_NET}
         -- ${ARG_UNPARSED_ARGUMENTS} ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:${program}>
            --gtest_filter=${filter})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RUN_SERIAL TRUE)
+  zelta_slot_test(${name} 600)
 endfunction()
 
 set(ZELTA_SHOTS_DIR ${CMAKE_BINARY_DIR}/screenshots)
@@ -355,12 +373,12 @@ function(zelta_e2e_test name)
       WINE_HARNESS_PREFIX=${ZELTA_WINE_DIR}/prefix-net
       ZELTA_FAULT_SERVER=${ZELTA_NATIVE_BUILD}/fault-server
       ZELTA_SHOTS=${ZELTA_SHOTS_DIR}
-      ${PROJECT_SOURCE_DIR}/tests/e2e/run_e2e.sh ${CMAKE_BINARY_DIR}/vendor/${name}
+      ${ZELTA_WINE_SLOT} ${PROJECT_SOURCE_DIR}/tests/e2e/run_e2e.sh ${CMAKE_BINARY_DIR}/vendor/${name}
         ${ZELTA_NATIVE_BUILD}/zelta-dist $<TARGET_FILE:zelta_sample_product> ${ZELTA_SAMPLE_FONT}
         -- --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST} ${ARG_NET}
         -- ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:e2e_tests>
            --gtest_filter=${ARG_FILTER})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900 RUN_SERIAL TRUE)
+  zelta_slot_test(${name} 900)
 endfunction()
 # One whole installation and one cancel: part of the short set that proves
 # the shipped program where only an emulated machine can run it.
@@ -377,13 +395,13 @@ add_test(NAME e2e.film
     WINE_HARNESS_PREFIX=${ZELTA_WINE_DIR}/prefix-net
     ZELTA_FAULT_SERVER=${ZELTA_NATIVE_BUILD}/fault-server
     ZELTA_VIEWER_PAUSE_MS=1000
-    ${PROJECT_SOURCE_DIR}/tests/e2e/film_test.sh ${ZELTA_WINE_DIR} ${CMAKE_BINARY_DIR}/film
+    ${ZELTA_WINE_SLOT} ${PROJECT_SOURCE_DIR}/tests/e2e/film_test.sh ${ZELTA_WINE_DIR} ${CMAKE_BINARY_DIR}/film
     -- ${PROJECT_SOURCE_DIR}/tests/win/with_sample_site.sh ${CMAKE_BINARY_DIR}/vendor/e2e.film
       ${ZELTA_NATIVE_BUILD}/zelta-dist $<TARGET_FILE:zelta_sample_product> ${ZELTA_SAMPLE_FONT}
       -- --web-host ${ZELTA_WEB_HOST} --download-host ${ZELTA_DOWNLOAD_HOST}
       -- ${ZELTA_WINE_HARNESS} run-isolated ${ZELTA_WINE_DIR} $<TARGET_FILE:e2e_tests>
          --gtest_filter=EndToEnd.FullInstallationOverHttps)
-set_tests_properties(e2e.film PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL TRUE)
+zelta_slot_test(e2e.film 300)
 
 # The benchmark's driver (scripts/benchmark.sh): times one installation of
 # the real program from the press of "Telepítés" to the success text.
@@ -413,7 +431,7 @@ zelta_wine_test(win.setup-dialog
   ${PROJECT_SOURCE_DIR}/tests/win/with_test_drive.sh ${ZELTA_WINE_DIR} E $<TARGET_FILE:setup_dialog_tests>)
 # Message boxes are found by caption: no other test's boxes at the same time.
 # A skipped test (no mapped drive) is a failure here.
-set_tests_properties(win.setup-dialog PROPERTIES RUN_SERIAL TRUE FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+set_tests_properties(win.setup-dialog PROPERTIES FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
 
 # Start-up, main window, title painting and the AboutBox.
 target_sources(zelta_windows PRIVATE

@@ -117,6 +117,16 @@ bool WaitForFaultLog(const std::string& part, size_t from, unsigned ms) {
   }, ms);
 }
 
+std::vector<LoggedRequest> LoggedRequestsFor(size_t from, const std::string& part, size_t count) {
+  std::vector<LoggedRequest> found;
+  WaitUntil([&] {
+    std::string log = ServerAccessLog();
+    found = RequestsFor(log.size() > from ? log.substr(from) : std::string(), part);
+    return found.size() >= count;
+  });
+  return found;
+}
+
 // A line reads: ADDRESS [TIME] "REQUEST" STATUS BYTES "URI" ...
 std::vector<LoggedRequest> RequestsFor(const std::string& log, const std::string& part) {
   std::vector<LoggedRequest> found;

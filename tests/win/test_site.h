@@ -48,6 +48,11 @@ bool WaitForFaultLog(const std::string& part, size_t from, unsigned ms);
 // The requests of an access-log text whose request line contains `part`.
 std::vector<LoggedRequest> RequestsFor(const std::string& log, const std::string& part);
 
+// The requests for `part` in the access log after its first `from` bytes,
+// once at least `count` are there (or the wait's bound has passed): nginx
+// writes the last answer's line a moment after the client has read it.
+std::vector<LoggedRequest> LoggedRequestsFor(size_t from, const std::string& part, size_t count);
+
 // Body bytes sent for those requests, together.
 long long BytesSentFor(const std::string& log, const std::string& part);
 

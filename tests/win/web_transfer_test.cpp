@@ -594,7 +594,7 @@ TEST_F(DownloadTest, OnlyAnswersWorthItAreTriedAgain) {
     size_t from = ServerAccessLog().size();
     SetFault(WebSite, "VarnelDemo/Disc_01/big.bin", c.fault);
     EXPECT_EQ(DownloadDistribution() && !DownloadReachedNormalEnd(), c.fails) << c.fault;
-    EXPECT_EQ(RequestsFor(ServerAccessLog().substr(from), "/big.bin ").size(), c.requests) << c.fault;
+    EXPECT_EQ(LoggedRequestsFor(from, "/big.bin ", c.requests).size(), c.requests) << c.fault;
     EXPECT_EQ(DownloadFailure.Failed, c.fails) << c.fault;
     if (c.fails) {
       EXPECT_EQ(DownloadFailure.Outcome, c.outcome) << c.fault;
@@ -838,7 +838,7 @@ TEST_F(DownloadTest, ContentThatDoesNotMatchFailsTheRun) {
     ASSERT_TRUE(DownloadFailure.Failed) << c.what;
     EXPECT_EQ(DownloadFailure.Outcome, c.outcome) << c.what;
     EXPECT_STREQ(DownloadFailure.File, c.file) << c.what;
-    EXPECT_EQ(RequestsFor(ServerAccessLog().substr(from), "/big.bin ").size(), c.bigRequests) << c.what;
+    EXPECT_EQ(LoggedRequestsFor(from, "/big.bin ", c.bigRequests).size(), c.bigRequests) << c.what;
     EXPECT_FALSE(PathExists(Local("Disc_01\\help.txt"))) << c.what;  // the download stopped there
   }
   // A list the server refuses is no missing list: the run fails.

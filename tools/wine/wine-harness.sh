@@ -93,12 +93,10 @@ make_prefix() {
   check_wine
   rm -rf "$p"
   if [ "$p" != "$dir/prefix" ]; then
-    # A copy of the build's prefix takes seconds instead of a new wineboot.
-    WINEPREFIX=$dir/prefix make_prefix
-    # Copied aside and moved in: an interrupted copy never looks ready.
-    rm -rf "$p.new"
-    cp -a "$dir/prefix" "$p.new"
-    mv -T "$p.new" "$p"
+    # A copy takes seconds instead of a new wineboot. It is taken from the
+    # clean copy, which no test runs in: the build's prefix may be in use.
+    clean_prefix
+    copy_prefix "$dir/prefix-clean" "$p"
     return 0
   fi
   "${wine[@]}" wineboot -i >/dev/null 2>&1
@@ -117,6 +115,21 @@ make_prefix() {
   cp -f /usr/share/wine/fonts/* "$p/drive_c/windows/Fonts/"
   "$wineserver" -w
   touch "$p/.harness-ready"
+}
+
+# Copied aside and moved in: an interrupted copy never looks ready.
+copy_prefix() {  # FROM TO
+  rm -rf "$2.new"
+  cp -a "$1" "$2.new"
+  mv -T "$2.new" "$2"
+}
+
+# The source of the other prefixes: the build's prefix as made, before any
+# test has run in it ('start' makes it before the tests begin).
+clean_prefix() {
+  [ -f "$dir/prefix-clean/.harness-ready" ] && return 0
+  WINEPREFIX=$dir/prefix make_prefix
+  copy_prefix "$dir/prefix" "$dir/prefix-clean"
 }
 
 start_display() {
@@ -175,6 +188,7 @@ case $cmd in
     exec 9>"$dir/.lock"
     flock 9
     make_prefix
+    clean_prefix
     # Xvfb and the wineserver live on after this script: they must not
     # inherit the lock, or every later caller waits for them.
     exec 9>&-
