@@ -906,8 +906,11 @@ TEST_F(DownloadTest, RecordOfAnotherSchemeIsNotUsed) {
   InstallState.SecureMode = 0;
   ASSERT_FALSE(OpenSession(0, DownloadHost(), "", ""));
   SetFault(DownloadSite, "VarnelDemo/Disc_01/big.bin", "drop 300000\nstatus 404");
+  size_t plainFrom = ServerAccessLog().size();
   EXPECT_TRUE(DownloadDistribution());
   EXPECT_FALSE(DownloadReachedNormalEnd());
+  // Both of the plain run's answers are logged before the secure run counts.
+  ASSERT_EQ(LoggedRequestsFor(plainFrom, "/big.bin ", 2).size(), 2u);
   ASSERT_EQ(LocalContent("Disc_01\\big.bin").size(), 300000u);
   EXPECT_TRUE(StartsWith(RecordOf(Local("Disc_01\\big.bin")), std::string("Origin=http://") + DownloadHost() + "\r\n"))
       << RecordOf(Local("Disc_01\\big.bin"));
