@@ -1,23 +1,26 @@
-#include "install/advance_progress.h"
-
-#include <windows.h>
-#include <commctrl.h>
+#include "progress/advance_progress.h"
 
 #include "catalogue/install_state.h"
-#include "common/bounded_text.h"
-#include "install/progress_items.h"
-#include "install/progress_share.h"
+#include "progress/progress_items.h"
 #include "resources/resource_ids.h"
 
-size_t FormatPercent(char* out, size_t size, double thousandths) {
-  return TextFormat(out, size, "%5.1f%%", thousandths * 100.0 / 1000.0);
+namespace {
+
+void ShowPercent(double thousandths) {
+  char percent[32];
+  FormatPercent(percent, sizeof percent, thousandths);
+  ShowProgressItem(IDC_PERCENT, percent);
 }
 
-void AdvanceProgress(int64_t bytes) {
+}  // namespace
+
+void AdvanceProgress(int64_t bytes, NoTotalShare noTotal) {
   InstallState.ProgressDone += bytes;
-  double r = ProgressThousandths(InstallState.ProgressDone, InstallState.ProgressTotal);
-  ShowProgressPosition(static_cast<int>(r));
-  char percent[32];
-  FormatPercent(percent, sizeof percent, r);
-  ShowProgressItem(IDC_PERCENT, percent);
+  double share = ProgressThousandths(InstallState.ProgressDone, InstallState.ProgressTotal, noTotal);
+  ShowProgressPosition(static_cast<int>(share));
+  ShowPercent(share);
+}
+
+void ShowProgressPercent(int64_t done, NoTotalShare noTotal) {
+  ShowPercent(ProgressThousandths(done, InstallState.ProgressTotal, noTotal));
 }

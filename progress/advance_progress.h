@@ -1,15 +1,19 @@
-// The progress display of the progress dialog: bar and percent field.
-#ifndef ZELTA_INSTALL_ADVANCE_PROGRESS_H
-#define ZELTA_INSTALL_ADVANCE_PROGRESS_H
+// The bytes of the work as the progress dialog shows them: the bar and the
+// percent field. The download and the file installation count their bytes
+// here; what the items show is in progress/progress_items.h.
+#ifndef ZELTA_PROGRESS_ADVANCE_PROGRESS_H
+#define ZELTA_PROGRESS_ADVANCE_PROGRESS_H
 
-#include <cstddef>
 #include <cstdint>
 
-// Adds `bytes` to ProgressDone and shows the new bar position (0 to 1000)
-// and percentage (0.0% to 100.0%).
-void AdvanceProgress(int64_t bytes);
+#include "progress/progress_share.h"
 
-// "%5.1f%%" of a share given in thousandths.
-size_t FormatPercent(char* out, size_t size, double thousandths);
+// Adds `bytes` to ProgressDone and shows the new bar position (0 to 1000)
+// and percentage (0.0% to 100.0%) of ProgressTotal.
+void AdvanceProgress(int64_t bytes, NoTotalShare noTotal = NoTotalShowsNothing);
+
+// Shows the percentage of `done` bytes in the percent field alone: a file
+// on its way, whose bytes are counted (and move the bar) once it is done.
+void ShowProgressPercent(int64_t done, NoTotalShare noTotal);
 
 #endif
