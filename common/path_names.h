@@ -1,17 +1,23 @@
-// Paths from the catalogue and the file lists that are joined to a folder of
-// the installation (the root, the Windows directory, a disc folder in the
-// download area). They come from the server, so they must not lead out of
-// that folder.
-#ifndef ZELTA_INSTALL_CONTAINED_PATH_H
-#define ZELTA_INSTALL_CONTAINED_PATH_H
+// Names of paths that come from the server (the catalogue's root and
+// directory list, the file lists' sources and targets) and are joined to a
+// folder of the installation: the root, the Windows directory, a disc
+// folder in the download area. They must not lead out of that folder, so
+// every one is walked by the same rule: no colon anywhere (no drive, no
+// stream), and every name between backslashes (or slashes) is neither
+// empty, nor made only of dots and blanks (no "..", however it is written),
+// nor a device name (common/device_name.h). The routines differ only in
+// how the path begins, which is how each is joined to its folder.
+#ifndef ZELTA_COMMON_PATH_NAMES_H
+#define ZELTA_COMMON_PATH_NAMES_H
 
 #include <cstddef>
 
-// True for a path that names something below its folder: exactly one
-// backslash first, then names separated by backslashes (or slashes), none
-// of them empty, made only of dots and blanks (no "..", however it is
-// written) or a device name (common/device_name.h), and no colon anywhere
-// (no drive, no stream).
+// A source of a file list, named below its disc folder with the leading
+// backslash taken off (web/vendor_paths.h SourceNameFromEntry): the names
+// alone ("Systems\bin\zelta.exe").
+bool IsSafeSourceName(const char* name);
+
+// A target below its folder: exactly one backslash first, then the names.
 bool IsContainedPath(const char* relative);
 
 // Writes base + relative into out (cut at the bound, for messages) and
@@ -19,9 +25,17 @@ bool IsContainedPath(const char* relative);
 // the relative part IsContainedPath and the whole fitted.
 bool JoinContainedPath(char* out, size_t size, const char* base, const char* relative);
 
-// For the catalogue's directory list, whose values are joined to the root's
-// name without a separator: false when the value holds a colon, a name made
-// only of dots and blanks (it cannot climb out of the root) or a device name.
+// A value of the catalogue's directory list, joined to the root's name
+// without a separator: empty (the root itself), or the names with one
+// backslash first or none ("Sibling", a folder beside the root whose name
+// begins with the root's, is harmless and kept).
 bool IsHarmlessDirectoryValue(const char* value);
+
+// The catalogue's root directory, below the drive's root: the names, as for
+// a source, except that a name of dots and blanks other than ".." itself
+// is not refused here. No folder can be made for it, so the run ends as
+// cancelled where the root's folder is made, with no message box, as it
+// always has.
+bool IsSafeRootName(const char* root);
 
 #endif
