@@ -5,8 +5,6 @@
 #include "resources/resource_ids.h"
 #include "setup/setup_dialog.h"
 
-BackgroundRecord Background = {nullptr, 0, 0};
-
 const char MainWindowClass[] = "ZeltaCAD WEB Install";
 
 namespace {
@@ -49,19 +47,6 @@ void RegisterMainWindowClass(HINSTANCE instance) {
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
   windowClass.lpszClassName = MainWindowClass;
   RegisterClassA(&windowClass);
-}
-
-void LoadBackground(HINSTANCE instance) {
-  Background.bitmap = LoadBitmapA(instance, "ZeltaWin");
-  BITMAP header = {};
-  if (Background.bitmap != nullptr) GetObjectA(Background.bitmap, sizeof header, &header);
-  Background.width = header.bmWidth;
-  Background.height = header.bmHeight;
-}
-
-void ReleaseBackground() {
-  if (Background.bitmap != nullptr) DeleteObject(Background.bitmap);
-  Background.bitmap = nullptr;
 }
 
 HWND CreateMainWindow(HINSTANCE instance) {

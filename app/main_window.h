@@ -1,19 +1,9 @@
-// The main window: its class, the background picture it shows and its
-// creation, centred on the screen.
+// The main window: its class and its creation, centred on the screen around
+// the title picture (app/title_painting.h).
 #ifndef ZELTA_APP_MAIN_WINDOW_H
 #define ZELTA_APP_MAIN_WINDOW_H
 
 #include <windows.h>
-
-// The title picture. Loaded before the main window exists, painted once when
-// it is created, deleted when it is destroyed.
-struct BackgroundRecord {
-  HBITMAP bitmap;
-  int width;   // pixels, from the bitmap's own header
-  int height;
-};
-
-extern BackgroundRecord Background;
 
 extern const char MainWindowClass[];  // "ZeltaCAD WEB Install"
 
@@ -24,13 +14,6 @@ const int WindowsFailedExitCode = 1;
 // Registers the main window's class; the result is not looked at (a failure
 // shows as a window that cannot be created).
 void RegisterMainWindowClass(HINSTANCE instance);
-
-// Loads the bitmap "ZeltaWin" into Background; a missing bitmap leaves it
-// empty with size 0 x 0.
-void LoadBackground(HINSTANCE instance);
-
-// Deletes the background bitmap (also when none was loaded).
-void ReleaseBackground();
 
 // Creates the main window, the background plus a dialog frame on every
 // side, centred on the screen and titled InstallState.Caption, and makes it

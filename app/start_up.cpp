@@ -1,6 +1,7 @@
 #include "app/start_up.h"
 
 #include "app/main_window.h"
+#include "app/title_painting.h"
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "resources/resource_ids.h"

@@ -2,10 +2,11 @@
 
 #include <cstring>
 
-#include "app/main_window.h"
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "resources/resource_ids.h"
+
+BackgroundRecord Background = {nullptr, 0, 0};
 
 namespace {
 
@@ -164,4 +165,17 @@ void PaintMainWindow(HWND window) {
   SelectObject(memory, replaced);
   DeleteDC(memory);
   EndPaint(window, &paint);
+}
+
+void LoadBackground(HINSTANCE instance) {
+  Background.bitmap = LoadBitmapA(instance, "ZeltaWin");
+  BITMAP header = {};
+  if (Background.bitmap != nullptr) GetObjectA(Background.bitmap, sizeof header, &header);
+  Background.width = header.bmWidth;
+  Background.height = header.bmHeight;
+}
+
+void ReleaseBackground() {
+  if (Background.bitmap != nullptr) DeleteObject(Background.bitmap);
+  Background.bitmap = nullptr;
 }

@@ -1,10 +1,27 @@
 // The title picture of the main window: the maker's contact block, the
 // product block and the emblem, painted once into the background bitmap
-// (app/main_window.h); every repaint only copies that bitmap.
+// of the main window; every repaint only copies that bitmap.
 #ifndef ZELTA_APP_TITLE_PAINTING_H
 #define ZELTA_APP_TITLE_PAINTING_H
 
 #include <windows.h>
+
+// The title picture. Loaded before the main window exists, painted once when
+// it is created, deleted when it is destroyed.
+struct BackgroundRecord {
+  HBITMAP bitmap;
+  int width;   // pixels, from the bitmap's own header
+  int height;
+};
+
+extern BackgroundRecord Background;
+
+// Loads the bitmap "ZeltaWin" into Background; a missing bitmap leaves it
+// empty with size 0 x 0.
+void LoadBackground(HINSTANCE instance);
+
+// Deletes the background bitmap (also when none was loaded).
+void ReleaseBackground();
 
 // Paints every text and the emblem into Background. Called once, from the
 // main window's WM_CREATE.

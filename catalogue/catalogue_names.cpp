@@ -2,6 +2,8 @@
 
 #include "common/bounded_text.h"
 
+const char CatalogueFileName[] = "Install.ini";
+
 // Disc numbers below 10 get a leading zero, 10 to 15 none: "Disc%2i" with
 // the blank turned into "0" and "Disc%02i" give the same names.
 size_t FormatDiscSection(char* out, size_t size, int disc) {

@@ -5,6 +5,9 @@
 
 #include <cstddef>
 
+// The catalogue's name; it lies in the folder of disc 1.
+extern const char CatalogueFileName[];  // "Install.ini"
+
 // "Disc01" ... "Disc15": the catalogue section of a disc.
 size_t FormatDiscSection(char* out, size_t size, int disc);
 

@@ -17,7 +17,7 @@ add_library(zelta_fuzz_core STATIC
   web/resume_plan.cpp
   web/content_checksum.cpp
   install/file_entry.cpp
-  install/contained_path.cpp
+  common/path_names.cpp
   install/group_commands.cpp
 )
 target_include_directories(zelta_fuzz_core PUBLIC ${PROJECT_SOURCE_DIR})

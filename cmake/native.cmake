@@ -23,6 +23,9 @@ zelta_target_options(portable_tests)
 target_link_libraries(portable_tests PRIVATE zelta_portable GTest::gtest_main)
 add_test(NAME native.portable COMMAND portable_tests)
 
+# The folders are floors: no include goes up a floor or round in a circle.
+add_test(NAME native.floors COMMAND ${PROJECT_SOURCE_DIR}/tests/check_floors.sh ${PROJECT_SOURCE_DIR})
+
 # The vendor's side for tests: zelta-dist, the fault server, vendor-net.sh.
 add_subdirectory(tools/distribution)
 
@@ -30,7 +33,6 @@ add_subdirectory(tools/distribution)
 # launch (the text logic that needs no Windows).
 target_sources(zelta_portable PRIVATE
   install/group_commands.cpp
-  install/install_paths.cpp
   install/installed_time.cpp
 )
 target_sources(portable_tests PRIVATE
@@ -42,11 +44,10 @@ target_sources(portable_tests PRIVATE
 # containment of paths from the server.
 target_sources(zelta_portable PRIVATE
   install/file_entry.cpp
-  install/contained_path.cpp
 )
 target_sources(portable_tests PRIVATE
   tests/portable/file_entry_test.cpp
-  tests/portable/contained_path_test.cpp
+  tests/portable/path_names_test.cpp
 )
 
 # The picture generator (tools/art) and its tests; the Windows build compiles

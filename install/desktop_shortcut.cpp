@@ -9,7 +9,7 @@
 #include "catalogue/catalogue_names.h"
 #include "catalogue/install_state.h"
 #include "install/group_commands.h"
-#include "install/install_paths.h"
+#include "catalogue/install_paths.h"
 
 namespace {
 

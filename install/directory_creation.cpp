@@ -4,8 +4,8 @@
 
 #include "catalogue/catalogue_names.h"
 #include "catalogue/install_state.h"
-#include "install/contained_path.h"
-#include "install/install_paths.h"
+#include "common/path_names.h"
+#include "catalogue/install_paths.h"
 
 void CreateDirectories() {
   char root[TextSize];

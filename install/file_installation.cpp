@@ -5,14 +5,15 @@
 
 #include <cstring>
 
-#include "app/string_message.h"
 #include "catalogue/catalogue_names.h"
+#include "catalogue/install_paths.h"
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
-#include "install/contained_path.h"
+#include "common/path_names.h"
 #include "install/file_entry.h"
-#include "install/install_paths.h"
-#include "install/progress_items.h"
+#include "progress/advance_progress.h"
+#include "progress/progress_items.h"
+#include "progress/progress_message.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -36,43 +37,16 @@ struct SourceTimesRecord {
   bool Read;
 };
 
-// A string-table message in a box owned by the progress dialog.
-int ShowMessage(UINT id, size_t size, UINT style, const char* arg1, const char* arg2 = nullptr) {
-  return ShowStringMessage(InstallState.ProgressDialog, id, size, style, arg1, arg2);
-}
-
 // Cancel in a file message ends the step once the entry has been copied.
 void AbortOnCancel(int answer) {
   if (answer == IDCANCEL) InstallState.FileCopyAborted = 1;
 }
 
-// The bar's share for `done` bytes, held between 0 and 1.
-double ProgressRatio(double done) {
-  int64_t total = InstallState.ProgressTotal;
-  if (total <= 0) return 0.01;
-  double ratio = done / static_cast<double>(total);
-  return ratio < 0.0 ? 0.0 : ratio > 1.0 ? 1.0 : ratio;
-}
-
-void ShowPercent(double ratio) {
-  char text[32];
-  TextFormat(text, sizeof text, "%5.1f%%", ratio * 100.0);
-  ShowProgressItem(IDC_PERCENT, text);
-}
-
-void RefreshProgress() {
-  double ratio = ProgressRatio(static_cast<double>(InstallState.ProgressDone));
-  ShowPercent(ratio);
+// A file's bytes counted once it is done (copied, failed or left as it
+// was): the bar and the percent move, the activity mark goes.
+void CountFileBytes(DWORD bytes) {
+  AdvanceProgress(bytes, NoTotalShowsAStep);
   ShowProgressItem(IDC_ACTIVITY_MARK, "");
-  // The bar ends at 1000 anyway; holding larger shares there keeps the
-  // conversion to int defined.
-  double position = ratio * 1000.0;
-  if (position > 1000.0) position = 1000.0;
-  ShowProgressPosition(static_cast<int>(position));
-}
-
-void CountBytes(DWORD bytes) {
-  InstallState.ProgressDone += bytes;
 }
 
 DWORD FileSizeOf(HANDLE file) {
@@ -88,11 +62,8 @@ bool LeaveExistingTarget(const char* target, int32_t mode) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
   if (existing == INVALID_HANDLE_VALUE) return false;
   bool leave = mode == TargetModeKeep ||
-               ShowMessage(IDS_OVERWRITE_EXISTING, ShortMessageSize, MB_ICONERROR | MB_YESNO, target) == IDNO;
-  if (leave) {
-    CountBytes(FileSizeOf(existing));
-    RefreshProgress();
-  }
+               ShowProgressMessage(IDS_OVERWRITE_EXISTING, ShortMessageSize, MB_ICONERROR | MB_YESNO, target) == IDNO;
+  if (leave) CountFileBytes(FileSizeOf(existing));
   CloseHandle(existing);
   return leave;
 }
@@ -122,14 +93,14 @@ void CopyBlocks(HANDLE source, HANDLE target, const char* sourcePath, const char
   for (int blocks = 1;; ++blocks) {
     DWORD got = 0;
     if (!ReadFile(source, buffer, CopyBufferSize, &got, nullptr)) {
-      AbortOnCancel(ShowMessage(IDS_COPY_READ_ERROR, MessageSize, MB_ICONERROR | MB_OKCANCEL, sourcePath,
+      AbortOnCancel(ShowProgressMessage(IDS_COPY_READ_ERROR, MessageSize, MB_ICONERROR | MB_OKCANCEL, sourcePath,
                                 targetPath));
       return;
     }
     if (got == 0) return;
     DWORD written = 0;
     if (!WriteFile(target, buffer, got, &written, nullptr) || written < got) {
-      AbortOnCancel(ShowMessage(IDS_COPY_WRITE_ERROR, MessageSize, MB_ICONERROR | MB_OKCANCEL, sourcePath,
+      AbortOnCancel(ShowProgressMessage(IDS_COPY_WRITE_ERROR, MessageSize, MB_ICONERROR | MB_OKCANCEL, sourcePath,
                                 targetPath));
       return;
     }
@@ -139,8 +110,10 @@ void CopyBlocks(HANDLE source, HANDLE target, const char* sourcePath, const char
     TextFormat(mark, sizeof mark, "%c", SpinnerMarks[spinner]);
     ShowProgressItem(IDC_ACTIVITY_MARK, mark);
     spinner = (spinner + 1) % 5;
-    // The bar itself moves only when the file is done.
-    ShowPercent(ProgressRatio(static_cast<double>(InstallState.ProgressDone) + 0.25 * blocks * CopyBufferSize));
+    // A quarter of each block, as a sign of life; the bar itself moves only
+    // when the file is done.
+    ShowProgressPercent(InstallState.ProgressDone + static_cast<int64_t>(blocks) * (CopyBufferSize / 4),
+                        NoTotalShowsAStep);
   }
 }
 
@@ -158,7 +131,7 @@ bool CopyEntryFile(const char* source, bool sourceSafe, const char* target, bool
     in = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   if (in == INVALID_HANDLE_VALUE) {
-    if (ShowMessage(IDS_SOURCE_OPEN_ERROR, MessageSize, MB_ICONERROR | MB_OKCANCEL, source) == IDCANCEL) {
+    if (ShowProgressMessage(IDS_SOURCE_OPEN_ERROR, MessageSize, MB_ICONERROR | MB_OKCANCEL, source) == IDCANCEL) {
       InstallState.FileCopyAborted = 1;
       return true;
     }
@@ -171,7 +144,7 @@ bool CopyEntryFile(const char* source, bool sourceSafe, const char* target, bool
                       FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY, nullptr);
   }
   if (out == INVALID_HANDLE_VALUE) {
-    AbortOnCancel(ShowMessage(IDS_TARGET_CREATE_ERROR, MessageSize, MB_ICONERROR | MB_OKCANCEL, target));
+    AbortOnCancel(ShowProgressMessage(IDS_TARGET_CREATE_ERROR, MessageSize, MB_ICONERROR | MB_OKCANCEL, target));
   } else {
     CopyBlocks(in, out, source, target, buffer);
     // Also after a failed copy: the partial file carries the source's times.
@@ -180,8 +153,7 @@ bool CopyEntryFile(const char* source, bool sourceSafe, const char* target, bool
   }
 
   // Counted even when nothing or only part was written: the bar goes on.
-  CountBytes(FileSizeOf(in));
-  RefreshProgress();
+  CountFileBytes(FileSizeOf(in));
   CloseHandle(in);
   return false;
 }
@@ -192,7 +164,8 @@ bool InstallEntry(const char* value, bool whole, const char* discFolder, char* b
   FileEntryRecord entry;
   SplitFileEntry(value, &entry);
   for (int32_t i = 0; i < entry.WrongCodeCount; ++i) {
-    AbortOnCancel(ShowMessage(IDS_BAD_TARGET_CODE, ShortMessageSize, MB_ICONERROR | MB_OKCANCEL, entry.TargetField));
+    AbortOnCancel(
+        ShowProgressMessage(IDS_BAD_TARGET_CODE, ShortMessageSize, MB_ICONERROR | MB_OKCANCEL, entry.TargetField));
   }
 
   char folder[TextSize];
@@ -232,12 +205,12 @@ bool FileListMatches(int disc) {
 bool ConfirmDisc(int disc) {
   for (;;) {
     MessageBeep(MB_OK);
-    if (ShowMessage(IDS_INSERT_DISC, MessageSize, MB_ICONINFORMATION | MB_OKCANCEL, InstallState.DownloadArea,
+    if (ShowProgressMessage(IDS_INSERT_DISC, MessageSize, MB_ICONINFORMATION | MB_OKCANCEL, InstallState.DownloadArea,
                     InstallState.DiscName[disc]) == IDCANCEL) {
       return false;
     }
     if (FileListMatches(disc)) return true;
-    if (ShowMessage(IDS_WRONG_DISC, MessageSize, MB_ICONERROR | MB_OKCANCEL, InstallState.DownloadArea,
+    if (ShowProgressMessage(IDS_WRONG_DISC, MessageSize, MB_ICONERROR | MB_OKCANCEL, InstallState.DownloadArea,
                     InstallState.DiscName[disc]) == IDCANCEL) {
       return false;
     }
@@ -277,7 +250,7 @@ int32_t InstallDiscFiles() {
 
   char* buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, CopyBufferSize));
   if (buffer == nullptr) {
-    ShowMessage(IDS_OUT_OF_MEMORY, MessageSize, MB_ICONERROR | MB_OK, nullptr);
+    ShowProgressMessage(IDS_OUT_OF_MEMORY, MessageSize, MB_ICONERROR | MB_OK, nullptr);
     return InstallState.FileCopyAborted ? 1 : 0;
   }
   char discFolder[32];

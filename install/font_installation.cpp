@@ -4,7 +4,7 @@
 
 #include "catalogue/install_state.h"
 #include "install/catalogue_value.h"
-#include "install/install_paths.h"
+#include "catalogue/install_paths.h"
 #include "install/registry_access.h"
 
 namespace {

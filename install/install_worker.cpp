@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "catalogue/catalogue_names.h"
+#include "catalogue/install_paths.h"
 #include "catalogue/install_state.h"
 #include "catalogue/read_catalogue.h"
 #include "common/bounded_text.h"
@@ -10,9 +11,9 @@
 #include "install/directory_creation.h"
 #include "install/file_installation.h"
 #include "install/font_installation.h"
-#include "install/progress_dialog.h"
-#include "install/progress_items.h"
 #include "install/registry_record.h"
+#include "progress/progress_animation.h"
+#include "progress/progress_items.h"
 #include "resources/resource_ids.h"
 #include "web/distribution_download.h"
 #include "web/internet_session.h"
@@ -23,11 +24,11 @@
 
 namespace {
 
-// The worker's last act on a run without success: "Kilépés", enabled. The
-// worker counts as ended first, so that a press while the button changes
-// closes the dialog instead of being taken for a cancel request (which
-// would disable the button for good).
-void ShowExitButton() {
+// The worker's last act on a run without success: it counts as ended, and
+// the cancel button becomes "Kilépés", enabled. It ends first, so that a
+// press while the button changes closes the dialog instead of being taken
+// for a cancel request (which would disable the button for good).
+void EndWorkerWithExitButton() {
   InstallState.WorkerRunning = 0;
   HWND button = GetDlgItem(InstallState.ProgressDialog, IDCANCEL);
   SetWindowTextA(button, "Kilépés");
@@ -75,7 +76,7 @@ void ShowDownloadFailure() {
 void CancelledEnding() {
   ShowDownloadFailure();
   ShowProgressItem(IDC_PHASE_LINE, "A telepítési folyamat megszakítva!");
-  ShowExitButton();
+  EndWorkerWithExitButton();
 }
 
 void NoConnectionEnding() {
@@ -85,7 +86,7 @@ void NoConnectionEnding() {
   TextAppend(text, WebHost());
   TextAppend(text, "' WEB lappról!!!");
   ShowProgressItem(IDC_MESSAGE_AREA, text);
-  ShowExitButton();
+  EndWorkerWithExitButton();
 }
 
 // The download, after a session has been opened and probed. A failure that
@@ -127,17 +128,12 @@ void InstallWorker() {
 
   ShowProgressItem(IDC_PHASE_LINE, "A rendszer könyvtárak létrehozása...");
   SwitchAnimation(IDR_CLIP_INSTALLING);
-  TextCopy(InstallState.CataloguePath, InstallState.BasePath);
-  TextAppend(InstallState.CataloguePath, "Install");
-  TextAppend(InstallState.CataloguePath, "\\Disc_01\\");
-  TextAppend(InstallState.CataloguePath, CatalogueFileName);
+  BuildLocalPath(InstallState.CataloguePath, sizeof InstallState.CataloguePath, "Disc_01", CatalogueFileName);
   CreateDirectories();
   if (InstallState.CancelRequested) return CancelledEnding();
 
   ShowProgressItem(IDC_PHASE_LINE, "A rendszer állományok telepítése...");
-  TextCopy(InstallState.DownloadArea, InstallState.BasePath);
-  TextAppend(InstallState.DownloadArea, "Install");
-  TextAppend(InstallState.DownloadArea, "\\");
+  BuildLocalPath(InstallState.DownloadArea, sizeof InstallState.DownloadArea, nullptr, nullptr);
   ReadCatalogue();
   if (InstallState.CancelRequested) return CancelledEnding();
 

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "catalogue/install_state.h"
-#include "install/install_paths.h"
-#include "install/program_group.h"
+#include "catalogue/install_paths.h"
+#include "install/group_conversation.h"
 
 namespace {
 

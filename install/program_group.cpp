@@ -9,8 +9,6 @@
 #include "install/group_commands.h"
 #include "install/installation_finish.h"
 
-GroupConversationRecord GroupConversation;
-
 namespace {
 
 const char ClientClassName[] = "ClientDDEWndClass";
@@ -68,13 +66,6 @@ LRESULT OnDdeAck(HWND server, LPARAM lParam) {
 }
 
 }  // namespace
-
-void ReleaseCommandBlock() {
-  if (GroupConversation.CommandCursor != nullptr) GlobalUnlock(GroupConversation.CommandBlock);
-  if (GroupConversation.CommandBlock != nullptr) GlobalFree(GroupConversation.CommandBlock);
-  GroupConversation.CommandCursor = nullptr;
-  GroupConversation.CommandBlock = nullptr;
-}
 
 void SendNextGroupCommand() {
   char command[TextSize];

@@ -8,18 +8,7 @@
 
 #include <windows.h>
 
-// The one conversation of the process.
-struct GroupConversationRecord {
-  bool Initiating;      // while the initiation broadcast runs
-  HWND ServerWindow;    // the first window that answered the initiation
-  HWND ClientWindow;    // the "ClientDDE" window
-  bool Finished;        // no further command, or a post failed
-  HGLOBAL CommandBlock; // the command awaiting its answer (256 bytes)
-  char* CommandCursor;  // set while the block is locked: just past the last byte written
-  int CommandNumber;    // number of the last "Command%i" key read
-};
-
-extern GroupConversationRecord GroupConversation;
+#include "install/group_conversation.h"
 
 // Registers "ClientDDEWndClass", makes the "ClientDDE" child window of
 // parent, finds the Program Manager and sends the first command. Nothing
@@ -34,8 +23,5 @@ void SendNextGroupCommand();
 
 // The window procedure of "ClientDDEWndClass".
 LRESULT CALLBACK ClientDdeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Unlocks and frees the command block, when there is one.
-void ReleaseCommandBlock();
 
 #endif

@@ -2,13 +2,14 @@
 
 #include <commctrl.h>
 
-#include "app/centre_window.h"
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "install/install_worker.h"
 #include "install/program_group.h"
-#include "install/progress_items.h"
+#include "progress/progress_animation.h"
+#include "progress/progress_items.h"
 #include "resources/resource_ids.h"
+#include "window/centre_window.h"
 
 namespace {
 
@@ -17,13 +18,12 @@ const COLORREF AnimationColour = 0x00D7E7E7;
 const COLORREF BarColour = 0x009A7D2D;
 
 struct ProgressDialogRecord {
-  HWND animation;   // created by the worker thread, over the message area
   HANDLE worker;
   HBRUSH background;
   HBRUSH animationBrush;
 };
 
-ProgressDialogRecord Progress = {nullptr, nullptr, nullptr, nullptr};
+ProgressDialogRecord Progress = {nullptr, nullptr, nullptr};
 
 BOOL OnProgressInit(HWND dialog) {
   InstallState.ProgressDialog = dialog;
@@ -101,7 +101,7 @@ BOOL OnProgressCommand(HWND dialog, WORD command) {
 }
 
 INT_PTR OnStaticColour(HDC dc, HWND control) {
-  if (control != nullptr && control == Progress.animation) {
+  if (control != nullptr && control == ProgressAnimation()) {
     SetBkColor(dc, AnimationColour);
     return reinterpret_cast<INT_PTR>(Progress.animationBrush);
   }
@@ -117,8 +117,7 @@ void OnProgressDestroy() {
   // The thread handle is ours whether or not the worker still runs.
   if (Progress.worker != nullptr) CloseHandle(Progress.worker);
   Progress.worker = nullptr;
-  if (Progress.animation != nullptr) SendMessageA(Progress.animation, ACM_OPENA, 0, 0);
-  Progress.animation = nullptr;
+  CloseProgressAnimation();
   InstallState.ProgressDialog = nullptr;
   InstallState.ProgressBar = nullptr;
 }
@@ -174,35 +173,4 @@ void StartWorker() {
   // dialog under a worker that is about to begin.
   InstallState.WorkerRunning = 1;
   ResumeThread(thread);
-}
-
-void StartAnimation(int item, WORD clip) {
-  HWND dialog = InstallState.ProgressDialog;
-  if (dialog == nullptr) return;
-  RECT itemRect, dialogRect;
-  GetWindowRect(GetDlgItem(dialog, item), &itemRect);
-  GetWindowRect(dialog, &dialogRect);
-  int caption = GetSystemMetrics(SM_CYCAPTION);
-  int frameX = GetSystemMetrics(SM_CXDLGFRAME);
-  int frameY = GetSystemMetrics(SM_CYDLGFRAME);
-
-  HWND animation = CreateWindowExA(0, ANIMATE_CLASSA, nullptr, WS_CHILD | ACS_CENTER | ACS_TRANSPARENT, 0, 0,
-                                   0, 0, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_ANIMATION)),
-                                   InstallState.Instance, nullptr);
-  if (animation == nullptr) return;
-  Progress.animation = animation;
-  MoveWindow(animation, itemRect.left - dialogRect.left - frameX,
-             itemRect.top - dialogRect.top - frameY - caption, (itemRect.right - itemRect.left) - 3 * frameX,
-             (itemRect.bottom - itemRect.top) - 3 * frameY, TRUE);
-  ShowWindow(animation, SW_SHOW);
-  SendMessageA(animation, ACM_OPENA, 0, reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(clip)));
-  SendMessageA(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
-}
-
-void SwitchAnimation(WORD clip) {
-  HWND animation = Progress.animation;
-  if (animation == nullptr) return;
-  SendMessageA(animation, ACM_STOP, 0, 0);
-  SendMessageA(animation, ACM_OPENA, 0, reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(clip)));
-  SendMessageA(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
 }

@@ -1,4 +1,5 @@
-// The progress dialog "WebLoadBox" and the start of the install worker.
+// The progress dialog "WebLoadBox" and the start of the install worker. What
+// the worker shows in it goes through progress/.
 #ifndef ZELTA_INSTALL_PROGRESS_DIALOG_H
 #define ZELTA_INSTALL_PROGRESS_DIALOG_H
 
@@ -13,12 +14,5 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 // Starts InstallWorker on a thread of its own, below normal priority.
 void StartWorker();
-
-// Lays the animation control over a dialog item and plays a clip. Does
-// nothing while there is no progress dialog.
-void StartAnimation(int item, WORD clip);
-
-// Stops the animation and plays another clip on the same control.
-void SwitchAnimation(WORD clip);
 
 #endif

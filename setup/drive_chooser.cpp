@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
-#include "app/string_message.h"
 #include "catalogue/install_state.h"
 #include "resources/resource_ids.h"
 #include "setup/drive_list_text.h"
-#include "setup/setup_dialog.h"
+#include "setup/target_drive.h"
+#include "window/string_message.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ DriveChooserRecord Chooser = {0, {}};
 UINT_PTR OnChooserCommand(HWND chooser, WORD command) {
   switch (command) {
     case IDOK:
-      if (CheckChosenDrive(chooser) == 1) Chooser.DriveChosen = 1;
+      if (CheckChosenDrive(chooser) == 0) Chooser.DriveChosen = 1;
       PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
       return FALSE;
     case IDCANCEL:
@@ -80,7 +80,7 @@ UINT_PTR CALLBACK DriveChooserHook(HWND chooser, UINT message, WPARAM wParam, LP
 int CheckChosenDrive(HWND chooser) {
   Chooser.DriveText[0] = '\0';
   GetDlgItemTextA(chooser, IDC_DRIVE_LIST, Chooser.DriveText, sizeof Chooser.DriveText);
-  if (DriveListEntryLetter(Chooser.DriveText) != 0) return 1;
+  if (DriveListEntryLetter(Chooser.DriveText) != 0) return 0;
   ShowStringMessage(chooser, IDS_BAD_DRIVE_LETTER, TextSize, MB_OK | MB_ICONERROR, nullptr);
-  return 0;
+  return 1;
 }

@@ -11,8 +11,8 @@ void ChooseTargetDrive(HWND setupDialog);
 
 UINT_PTR CALLBACK DriveChooserHook(HWND chooser, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Reads the drive list's text; 1 when it names a drive, 0 after an error
-// message owned by the chooser.
+// Reads the drive list's text; 0 when it names a drive, 1 after an error
+// message owned by the chooser (as CheckTargetDrive).
 int CheckChosenDrive(HWND chooser);
 
 #endif

@@ -9,13 +9,16 @@
 #include <direct.h>
 
 #include "catalogue/catalogue_names.h"
+#include "catalogue/install_paths.h"
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
-#include "install/install_paths.h"
+#include "common/path_names.h"
+#include "progress/progress_message.h"
 #include "web/content_checksum.h"
 #include "web/file_download.h"
 #include "web/ini_lookup.h"
 #include "web/remote_file.h"
+#include "web/retry_loop.h"
 #include "web/transfer_outcome.h"
 #include "web/transfer_text.h"
 #include "web/vendor_paths.h"
@@ -25,36 +28,48 @@ namespace {
 bool NormalEnd = false;
 
 // A whole small file from the server (catalogue, file list, checksum list)
-// in memory, tried again after a failure worth it. With `closeCounts`, a
-// request that cannot be closed fails the read (the catalogue's); otherwise
-// it changes nothing (the lists'). The caller frees *text. On failure
-// *outcome and *status tell why.
-bool FetchWholeFile(const char* url, bool closeCounts, char** text, int32_t* length, TransferOutcome* outcome,
-                    int* status) {
-  *text = nullptr;
-  for (int retry = 0;; ++retry) {
-    HINTERNET request;
-    if (!OpenRemoteFile(url, &request, length, outcome, status)) {
-      *text = static_cast<char*>(malloc(static_cast<size_t>(*length)));
-      *outcome = TransferOutOfMemory;
-      if (*text != nullptr) ReadRemoteFile(request, *text, *length, outcome);
-      if (!InternetCloseHandle(request) && closeCounts && *outcome == TransferDone) {
-        *outcome = TransferConnectionLost;
-      }
-      if (*outcome == TransferDone) return false;
-      free(*text);
-      *text = nullptr;
+// read into memory, and how its last try went.
+struct WholeFileFetch {
+  const char* url;
+  bool closeCounts;  // a request that cannot be closed fails the read (the catalogue's)
+  char* text;        // the caller frees it
+  int32_t length;
+  int status;
+};
+
+// One try for the retry loop.
+TryReport TryWholeFile(void* work) {
+  WholeFileFetch& f = *static_cast<WholeFileFetch*>(work);
+  TryReport report = {};
+  HINTERNET request;
+  if (!OpenRemoteFile(f.url, &request, &f.length, &report.Outcome, &f.status)) {
+    f.text = static_cast<char*>(malloc(static_cast<size_t>(f.length)));
+    report.Outcome = TransferOutOfMemory;
+    if (f.text != nullptr) ReadRemoteFile(request, f.text, f.length, &report.Outcome);
+    if (!InternetCloseHandle(request) && f.closeCounts && report.Outcome == TransferDone) {
+      report.Outcome = TransferConnectionLost;
     }
-    if (*outcome == TransferCancelled || InstallState.CancelRequested) {
-      *outcome = TransferCancelled;
-      return true;
-    }
-    if (!IsWorthRetrying(*outcome, *status) || retry == TransferRetries) return true;
-    if (!PauseBeforeRetry(retry + 1)) {
-      *outcome = TransferCancelled;
-      return true;
+    if (report.Outcome != TransferDone) {
+      free(f.text);
+      f.text = nullptr;
     }
   }
+  report.Status = f.status;
+  return report;
+}
+
+// Fetches a whole small file, tried again after a failure worth it. With
+// `closeCounts`, a request that cannot be closed fails the read (the
+// catalogue's); otherwise it changes nothing (the lists'). The caller frees
+// *text. Returns true on failure, *outcome and *status telling why.
+bool FetchWholeFile(const char* url, bool closeCounts, char** text, int32_t* length, TransferOutcome* outcome,
+                    int* status) {
+  WholeFileFetch f = {url, closeCounts, nullptr, 0, 0};
+  *outcome = RetryUntilDone(TryWholeFile, &f, 0);
+  *text = f.text;
+  *length = f.length;
+  *status = f.status;
+  return *outcome != TransferDone;
 }
 
 bool MakeDirectory(const char* path) {
@@ -163,11 +178,8 @@ bool FetchCatalogue() {
   // value longer than a catalogue line can hold always is). Decided here
   // once, so that those paths are whole wherever they are built later.
   const char systemFolder[] = "\\ZeltaWin32\\";
-  if (root[0] == '*' || !IsSafeSourceName(root) || !RootDirectoryFits(InstallState.TargetDrive, root)) {
-    HWND owner = GetFocus();
-    if (owner == nullptr) owner = InstallState.ProgressDialog;
-    MessageBoxA(owner, "A telepítési könyvtár nem található a WEB-en!", "ZeltaCAD System Error!",
-                MB_ICONERROR | MB_OK);
+  if (root[0] == '*' || !IsSafeRootName(root) || !RootDirectoryFits(InstallState.TargetDrive, root)) {
+    ShowProgressError("A telepítési könyvtár nem található a WEB-en!", "ZeltaCAD System Error!");
     free(catalogue);
     InstallState.CancelRequested = 1;
     return true;
@@ -233,7 +245,7 @@ bool CreateDownloadFolders() {
   // The root decided when the catalogue was read keeps these paths whole.
   if (!FormatInstallRoot(root, sizeof root, drive, InstallState.RootDirectory) ||
       !FormatSystemFolder(system, sizeof system, drive, InstallState.RootDirectory) ||
-      !JoinWhole(area, sizeof area, system, "\\Install")) {
+      !FormatDownloadArea(area, sizeof area, drive, InstallState.RootDirectory)) {
     RecordFolderFailure(root);
     return true;
   }

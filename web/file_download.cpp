@@ -6,15 +6,19 @@
 #include <cstdint>
 #include <cstring>
 
+#include "catalogue/install_paths.h"
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
-#include "install/advance_progress.h"
-#include "install/progress_items.h"
+#include "common/path_names.h"
+#include "progress/advance_progress.h"
+#include "progress/progress_items.h"
 #include "resources/resource_ids.h"
+#include "web/answer_check.h"
 #include "web/content_digest.h"
 #include "web/internet_session.h"
 #include "web/remote_file.h"
 #include "web/resume_plan.h"
+#include "web/retry_loop.h"
 #include "web/transfer_text.h"
 #include "web/vendor_paths.h"
 
@@ -44,6 +48,7 @@ struct FileTransfer {
   ContentChecksum sum;         // what the checksum list says of the file
   bool sumKnown;
   bool wholeOnly;              // the server's answers to a range could not be used
+  bool refetched;              // fetched once more after content that did not match the checksum list
   int64_t counted;             // bytes of this file already in ProgressDone
   int chunks;                  // chunks written, for the activity mark
   char* buffer;
@@ -74,26 +79,28 @@ int64_t StoredBytes(const char* path) {
   return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// The record beside the file, when it is whole and its bytes came from the
-// scheme and host in use: bytes of another origin (a plain-HTTP run's, for
-// a secure one) are neither resumed nor kept, however the validators match.
+// Reads the record beside the file into t.record; true on failure: no
+// record, or one that is not whole or whose bytes came from another scheme
+// and host than the one in use (a plain-HTTP run's, for a secure one), so
+// that they are neither resumed nor kept, however the validators match.
 bool ReadRecord(FileTransfer& t) {
-  if (t.recordPath[0] == '\0') return false;
+  if (t.recordPath[0] == '\0') return true;
   HANDLE file = CreateFileA(t.recordPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) return true;
   char text[1024];
   DWORD n = 0;
   BOOL ok = ReadFile(file, text, sizeof text, &n, nullptr);
   CloseHandle(file);
-  return ok && n < sizeof text && ParseDownloadRecord(text, n, &t.record) && strcmp(t.record.Origin, t.origin) == 0;
+  return !(ok && n < sizeof text && ParseDownloadRecord(text, n, &t.record) &&
+           strcmp(t.record.Origin, t.origin) == 0);
 }
 
-// True when no record is left beside the file.
+// Removes the record beside the file; true on failure (a record is left).
 bool RemoveRecord(const FileTransfer& t) {
-  if (t.recordPath[0] == '\0') return true;
+  if (t.recordPath[0] == '\0') return false;
   DeleteFileA(t.recordPath);
-  return GetFileAttributesA(t.recordPath) == INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesA(t.recordPath) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Keeps what the server said about the version being stored, so that a
@@ -188,14 +195,11 @@ TransferOutcome Attempt(FileTransfer& t) {
   HINTERNET request = OpenUrlWatched(SessionHandle(), t.url, headers[0] != '\0' ? headers : nullptr, &outcome);
   if (request == nullptr) return outcome;
 
-  int32_t status = 0;
-  int64_t announced = 0;
-  bool hasLength = QueryHttpSize(request, HTTP_QUERY_CONTENT_LENGTH, &announced);
-  if (!AnswerStaysSecure(request)) {
-    outcome = TransferBadAnswer;
-  } else if (!QueryHttpNumber(request, HTTP_QUERY_STATUS_CODE, &status) || status == 0) {
-    outcome = TransferConnectionLost;  // closed without an answer
-  }
+  AnswerHead head;
+  outcome = CheckAnswer(request, &head);
+  const int status = head.Status;
+  const int64_t announced = head.Length;
+  const bool hasLength = head.HasLength;
   t.status = status;
   HANDLE file = INVALID_HANDLE_VALUE;
   int64_t length = 0;
@@ -224,7 +228,7 @@ TransferOutcome Attempt(FileTransfer& t) {
       // two versions together, ask for the whole file instead.
       t.wholeOnly = true;
       InternetCloseHandle(request);
-      return TransferConnectionLost;
+      return TransferRangeUnusable;
     } else if (status == 206) {
       outcome = TransferBadAnswer;  // a part nobody asked for
     } else if (status != 200) {
@@ -239,7 +243,7 @@ TransferOutcome Attempt(FileTransfer& t) {
       stored = 0;
       length = announced;
       t.recordKnown = false;
-      if (RemoveRecord(t)) {
+      if (!RemoveRecord(t)) {
         file = CreateFileA(t.path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
       }
@@ -266,60 +270,46 @@ TransferOutcome CheckContent(FileTransfer& t) {
   return TransferDone;
 }
 
-// Forgets the stored bytes and their record: the next attempt asks for the
-// whole file.
+// Forgets the stored bytes and their record, so that the next attempt asks
+// for the whole file; true on failure (something is left).
 bool DiscardStored(FileTransfer& t) {
   t.recordKnown = false;
   t.wholeOnly = false;
-  if (!RemoveRecord(t)) return false;
+  if (RemoveRecord(t)) return true;
   DeleteFileA(t.path);
-  return StoredBytes(t.path) < 0;
+  return StoredBytes(t.path) >= 0;
 }
 
-// The attempts of one file until it is done, given up or cancelled.
-TransferOutcome Transfer(FileTransfer& t) {
-  FileTries tries;
-  BeginFileTries(&tries, StoredBytes(t.path));
-  bool restarted = false;  // after a range answer that could not be used
-  bool refetched = false;  // after content that did not match the checksum list
-  for (;;) {
-    bool wholeBefore = t.wholeOnly;
-    TransferOutcome outcome = Attempt(t);
-    if (outcome == TransferDone && t.sumKnown) {
-      outcome = CheckContent(t);
-      // Changed on the way, on the server or on the disk since: once more
-      // from zero; a second time, the file is not what the list says.
-      if (outcome == TransferBadContent && !refetched) {
-        refetched = true;
-        if (!DiscardStored(t)) return TransferLocalWrite;
-        BeginFileTries(&tries, 0);
-        continue;
+// One try of the file for the retry loop. Content that does not match the
+// checksum list (changed on the way, on the server or on the disk since) is
+// fetched once more at once, from zero; a second time, the file is not what
+// the list says. A range answer that cannot continue the stored bytes is
+// followed at once by a request for the whole file, which can give no
+// range answer; only the fetch from zero may lead to another.
+TryReport TryFile(void* work) {
+  FileTransfer& t = *static_cast<FileTransfer*>(work);
+  TryReport report = {};
+  report.Outcome = Attempt(t);
+  if (report.Outcome == TransferDone && t.sumKnown) {
+    report.Outcome = CheckContent(t);
+    if (report.Outcome == TransferBadContent && !t.refetched) {
+      t.refetched = true;
+      if (DiscardStored(t)) {
+        report.Outcome = TransferLocalWrite;
+        return report;
       }
+      report.AgainAtOnce = true;
+      report.Afresh = true;
+      return report;
     }
-    if (outcome == TransferDone) return outcome;
-    if (outcome == TransferCancelled || InstallState.CancelRequested) return TransferCancelled;
-    // A range answer that could not be used is asked again at once, for
-    // the whole file, once.
-    if (t.wholeOnly && !wholeBefore && !restarted) {
-      restarted = true;
-      continue;
-    }
-    int retry = 0;
-    if (!IsWorthRetrying(outcome, t.status) || !NextFileTry(&tries, StoredBytes(t.path), &retry)) return outcome;
-    if (!PauseBeforeRetry(retry)) return TransferCancelled;
   }
+  report.AgainAtOnce = report.Outcome == TransferRangeUnusable;
+  report.Status = t.status;
+  report.Held = StoredBytes(t.path);
+  return report;
 }
 
 }  // namespace
-
-bool PauseBeforeRetry(int retry) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < RetryPauseMs(retry)) {
-    if (InstallState.CancelRequested) return false;
-    Sleep(50);
-  }
-  return !InstallState.CancelRequested;
-}
 
 bool DownloadFile(const char* discFolder, const char* fileName, bool progress, const DiscChecksums* sums) {
   char text[TextSize];
@@ -355,13 +345,13 @@ bool DownloadFile(const char* discFolder, const char* fileName, bool progress, c
     TextAppend(t.recordPath, DownloadRecordSuffix);
   }
   BuildOrigin(t.origin, sizeof t.origin);
-  t.recordKnown = ReadRecord(t);
+  t.recordKnown = !ReadRecord(t);
   MakeParentFolders(t.path, fileName);
 
   TransferOutcome outcome = TransferOutOfMemory;
   t.buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, TransferBufferSize));
   if (t.buffer != nullptr) {
-    outcome = Transfer(t);
+    outcome = RetryUntilDone(TryFile, &t, StoredBytes(t.path));
     HeapFree(GetProcessHeap(), 0, t.buffer);
   }
 

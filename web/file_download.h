@@ -15,8 +15,8 @@ struct DiscChecksums {
 
 // Downloads one file of a disc folder into the download area; with progress
 // on, every chunk written advances the progress bar. A transfer that fails
-// part-way is tried again (after RetryPauseMs; a try that brought new bytes
-// renews the tries, see NextFileTry) and goes on from the bytes already
+// part-way is tried again (web/retry_loop.h: a try that brought new bytes
+// renews the tries) and goes on from the bytes already
 // stored when the server confirms that the file is still the same; a file
 // stored whole by an earlier run is kept when the server says it has not
 // changed. Stored bytes are taken up only from a record of the same scheme
@@ -25,8 +25,5 @@ struct DiscChecksums {
 // that does not is fetched once more from zero. Returns true on failure,
 // recorded in DownloadFailure unless the user cancelled.
 bool DownloadFile(const char* discFolder, const char* fileName, bool progress, const DiscChecksums* sums);
-
-// Waits before retry number `retry`; false when the user cancelled meanwhile.
-bool PauseBeforeRetry(int retry);
 
 #endif

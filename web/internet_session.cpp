@@ -1,13 +1,9 @@
 #include "web/internet_session.h"
 
-#include <cstdlib>
-
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "web/network_watch.h"
-#include "web/remote_file.h"
 #include "web/transfer_outcome.h"
-#include "web/transfer_text.h"
 #include "web/vendor_paths.h"
 
 namespace {
@@ -101,37 +97,6 @@ bool OpenSession(int secure, const char* host, const char* user, const char* pas
 
 void RetireSession() {
   if (Session.session != nullptr) Session.retired = true;
-}
-
-bool ProbeServer(HINTERNET session) {
-  char url[256];
-  BuildProbeUrl(url, sizeof url);
-
-  TransferOutcome outcome;
-  HINTERNET request = OpenUrlWatched(session, url, nullptr, &outcome);
-  if (request == nullptr) return false;
-
-  int32_t status = 0;
-  int32_t length = 0;
-  if (!AnswerStaysSecure(request) || !QueryHttpNumber(request, HTTP_QUERY_STATUS_CODE, &status) || status != 200 ||
-      !QueryHttpNumber(request, HTTP_QUERY_CONTENT_LENGTH, &length) || length <= 0 ||
-      InstallState.CancelRequested) {
-    InternetCloseHandle(request);
-    return false;
-  }
-
-  char* body = static_cast<char*>(malloc(static_cast<size_t>(length)));
-  if (body == nullptr) {
-    InternetCloseHandle(request);
-    return false;
-  }
-  DWORD received = 0;
-  bool read = ReadBodyWatched(request, body, static_cast<DWORD>(length), &received) == TransferDone;
-  BOOL closed = InternetCloseHandle(request);
-  // A short read is no failure: the scan looks at what arrived.
-  bool usable = read && closed && ProbeMarkersPresent(body, received, &InstallState.CancelRequested);
-  free(body);
-  return usable;
 }
 
 void CloseSession() {

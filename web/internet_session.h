@@ -23,10 +23,6 @@ bool OpenSession(int secure, const char* host, const char* user, const char* pas
 // has been closed (or by CloseSession).
 void RetireSession();
 
-// True when the host selected by InstallState.SecureMode serves the probe
-// file with both markers.
-bool ProbeServer(HINTERNET session);
-
 // Closes both handles (when open) and forgets them.
 void CloseSession();
 

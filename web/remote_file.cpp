@@ -6,6 +6,7 @@
 
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
+#include "web/answer_check.h"
 #include "web/error_formatter.h"
 #include "web/internet_session.h"
 #include "web/network_watch.h"
@@ -38,47 +39,6 @@ TransferOutcome FailureOf(NetworkWake wake, DWORD error) {
 INTERNET_BUFFERSA ReadPart;
 
 }  // namespace
-
-bool QueryHttpNumber(HINTERNET request, DWORD query, int32_t* value) {
-  // WinINet leaves the buffer untouched when the header is missing.
-  char text[256] = {};
-  DWORD size = sizeof text;
-  *value = 0;
-  if (!HttpQueryInfoA(request, query, text, &size, nullptr)) return false;
-  text[sizeof text - 1] = '\0';
-  *value = TextToInt32(text);
-  return true;
-}
-
-bool QueryHttpSize(HINTERNET request, DWORD query, int64_t* value) {
-  char text[64];
-  *value = 0;
-  if (!QueryHttpText(request, query, text, sizeof text)) return false;
-  *value = TextToInt64(text);
-  return true;
-}
-
-bool QueryHttpText(HINTERNET request, DWORD query, char* out, DWORD size) {
-  if (size == 0) return false;
-  memset(out, 0, size);
-  DWORD n = size;
-  if (!HttpQueryInfoA(request, query, out, &n, nullptr) || n >= size) {
-    out[0] = '\0';
-    return false;
-  }
-  out[size - 1] = '\0';
-  return true;
-}
-
-bool AnswerStaysSecure(HINTERNET request) {
-  if (!InstallState.SecureMode) return true;
-  // The URL the answer finally came from; one too long for the buffer is
-  // not accepted either.
-  char url[TextSize] = {};
-  DWORD size = sizeof url;
-  if (!InternetQueryOptionA(request, INTERNET_OPTION_URL, url, &size)) return false;
-  return _strnicmp(url, "https://", 8) == 0;
-}
 
 HINTERNET OpenUrlWatched(HINTERNET session, const char* url, const char* headers, TransferOutcome* outcome) {
   *outcome = TransferDone;
@@ -152,26 +112,12 @@ void ReportUnavailable(const char* url) {
 
 bool OpenRemoteFile(const char* url, HINTERNET* request, int32_t* length, TransferOutcome* outcome, int* status) {
   TransferOutcome why = TransferDone;
-  int32_t code = 0;
+  int code = 0;
   *length = 0;
   *request = OpenUrlWatched(SessionHandle(), url, nullptr, &why);
   if (*request != nullptr) {
-    if (!AnswerStaysSecure(*request)) {
-      why = TransferBadAnswer;
-    } else if (!QueryHttpNumber(*request, HTTP_QUERY_STATUS_CODE, &code) || code == 0) {
-      // A server that closes without answering leaves no status.
-      why = TransferConnectionLost;
-    } else if (code != 200) {
-      ReportUnavailable(url);
-      why = TransferStatus;
-    } else {
-      int32_t announced = 0;
-      if (!QueryHttpNumber(*request, HTTP_QUERY_CONTENT_LENGTH, &announced) || announced <= 0) {
-        why = TransferBadAnswer;
-      } else {
-        *length = announced;
-      }
-    }
+    why = CheckWholeFileAnswer(*request, length, &code);
+    if (why == TransferStatus) ReportUnavailable(url);
     if (why != TransferDone) {
       InternetCloseHandle(*request);
       *request = nullptr;

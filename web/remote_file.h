@@ -18,22 +18,6 @@
 const DWORD RemoteRequestFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_COOKIES;
 
-// Reads a numeric header (status code, Content-Length) as a decimal number.
-// False when the header is missing.
-bool QueryHttpNumber(HINTERNET request, DWORD query, int32_t* value);
-
-// The same for a size that may pass 2^31 (a file's Content-Length).
-bool QueryHttpSize(HINTERNET request, DWORD query, int64_t* value);
-
-// Reads a text header into `out` (size bytes); false when it is missing or
-// does not fit.
-bool QueryHttpText(HINTERNET request, DWORD query, char* out, DWORD size);
-
-// False when the answer came over another scheme than the host in use:
-// WinINet follows a redirect from HTTPS to plain HTTP by itself, and a file
-// of the secure host must not arrive over an unprotected connection.
-bool AnswerStaysSecure(HINTERNET request);
-
 // Opens `url` on `session` with extra request headers (null for none),
 // watched. Null on failure, with *outcome telling why.
 HINTERNET OpenUrlWatched(HINTERNET session, const char* url, const char* headers, TransferOutcome* outcome);

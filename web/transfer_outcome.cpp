@@ -5,39 +5,6 @@
 
 DownloadFailureRecord DownloadFailure = {};
 
-bool IsWorthRetrying(TransferOutcome outcome, int status) {
-  switch (outcome) {
-    case TransferNoAnswer:
-    case TransferConnectionLost:
-      return true;
-    case TransferStatus:
-      return status >= 500 || status == 408 || status == 429;
-    default:
-      return false;
-  }
-}
-
-void BeginFileTries(FileTries* tries, int64_t stored) {
-  tries->Reached = stored;
-  tries->Retries = 0;
-}
-
-bool NextFileTry(FileTries* tries, int64_t stored, int* retry) {
-  if (stored > tries->Reached) {
-    tries->Reached = stored;
-    tries->Retries = 0;
-  }
-  if (tries->Retries >= TransferRetries) return false;
-  *retry = ++tries->Retries;
-  return true;
-}
-
-unsigned RetryPauseMs(int retry) {
-  if (retry < 1) return 0;
-  if (retry > 3) retry = 3;
-  return 1000u << (retry - 1);
-}
-
 int FailureReasonStringId(TransferOutcome outcome, int status) {
   switch (outcome) {
     case TransferNoAnswer:

@@ -1,5 +1,6 @@
-// How one request of the download ended, whether another try is worth it,
-// and the failure that ended a run, for the words the user is shown.
+// How one request of the download ended, and the failure that ended a run,
+// for the words the user is shown (whether another try is worth it:
+// web/retry_loop.h).
 #ifndef ZELTA_WEB_TRANSFER_OUTCOME_H
 #define ZELTA_WEB_TRANSFER_OUTCOME_H
 
@@ -22,41 +23,11 @@ enum TransferOutcome {
   TransferBadChecksumList, // the checksum list cannot be read
   TransferNoHashing,       // the platform computes no SHA-256
   TransferBadCatalogue,    // the catalogue gives a size no file can have
+  TransferRangeUnusable,   // a range answer cannot continue the stored bytes: the whole file is asked for
 };
 
 // A network call that has seen nothing arrive for this long has failed.
 const unsigned NetworkStallLimitMs = 30000;
-
-// A file whose transfer failed part-way is tried this many times more; a
-// try that stored new bytes renews them (see NextFileTry).
-const int TransferRetries = 3;
-
-// The tries of one file.
-struct FileTries {
-  int64_t Reached;  // the most bytes the download area held for it so far
-  int Retries;      // retries since a try last stored new bytes
-};
-
-// `stored`: what the download area holds of the file before its first try.
-void BeginFileTries(FileTries* tries, int64_t stored);
-
-// After a try that failed in a way worth another, with `stored` bytes now
-// held: true when another try is due, *retry its number since the last
-// progress (1 to TransferRetries, for RetryPauseMs). A try that brought the
-// file further than ever renews the retries; a file fails once
-// TransferRetries tries in a row after a failed one brought nothing. A file
-// that keeps advancing is never given up: a line that drops every few
-// megabytes still brings it, and each try brings at least a byte, so the
-// tries end with the file.
-bool NextFileTry(FileTries* tries, int64_t stored, int* retry);
-
-// True for failures that a later try may not meet again: a lost or silent
-// connection, a server error (5xx), 408 and 429. A permanent answer (403,
-// 404, 410 and the other 4xx), an unusable answer or a full drive is not.
-bool IsWorthRetrying(TransferOutcome outcome, int status);
-
-// The pause before retry number `retry` (1, 2, 3): 1, 2 and 4 seconds.
-unsigned RetryPauseMs(int retry);
 
 // The string-table text that says what went wrong (IDS_REASON_..., its
 // "%s" the failure's Detail).

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "install/contained_path.h"
+#include "common/path_names.h"
 #include "install/file_entry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,4 +1,4 @@
-#include "install/install_paths.h"
+#include "catalogue/install_paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "install/progress_share.h"
+#include "progress/progress_share.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +22,20 @@ TEST(ProgressShare, LargeDistributionsAndTheEnds) {
   EXPECT_DOUBLE_EQ(ProgressThousandths(-5, total), 0.0);
   EXPECT_DOUBLE_EQ(ProgressThousandths(12345, 0), 0.0);
   EXPECT_DOUBLE_EQ(ProgressThousandths(1, 3), 1000.0 / 3.0);
+}
+
+// Without a total the download shows nothing and the file installation a
+// step; with one, both show the same share.
+TEST(ProgressShare, WhatEachWorkShowsWithoutATotal) {
+  char text[16];
+  FormatPercent(text, sizeof text, ProgressThousandths(12345, 0, NoTotalShowsNothing));
+  EXPECT_STREQ(text, "  0.0%");
+  FormatPercent(text, sizeof text, ProgressThousandths(12345, 0, NoTotalShowsAStep));
+  EXPECT_STREQ(text, "  1.0%");
+  EXPECT_DOUBLE_EQ(ProgressThousandths(12345, -1, NoTotalShowsAStep), 10.0);
+  EXPECT_DOUBLE_EQ(ProgressThousandths(250, 1000, NoTotalShowsAStep), 250.0);
+  FormatPercent(text, sizeof text, 1000.0);
+  EXPECT_STREQ(text, "100.0%");
 }
 
 TEST(ProgressShare, SizesBeyond32BitsAreReadWhole) {

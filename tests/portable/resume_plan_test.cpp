@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
+#include "catalogue/install_state.h"
+#include "web/retry_loop.h"
 #include "web/transfer_outcome.h"
+#include "web/transfer_text.h"
 
 namespace {
 
@@ -21,13 +24,38 @@ DownloadRecord Record(int64_t length, const char* etag, const char* lastModified
   return record;
 }
 
-TEST(ResumePlan, OffsetsOfFilteredAndPlainFiles) {
-  EXPECT_EQ(StoredLength(false, 1300000), 1300000);
-  EXPECT_EQ(StoredLength(true, 80001), 40000);
-  EXPECT_EQ(TransferOffset(false, 600000), 600000);
-  // 300001 bytes sent of a filtered file keep 150000: the odd byte left
-  // over is a filler and is asked for again.
-  EXPECT_EQ(TransferOffset(true, 150000), 300000);
+// A file cut anywhere and resumed where TransferOffset says gives back the
+// file, byte for byte, through the same filter the download uses: for a
+// filtered file the offset must land on a filler, so that the rest keeps
+// the real bytes; for a plain one it is the stored length itself.
+TEST(ResumePlan, AResumedFileIsTheOriginalWhereverItWasCut) {
+  for (bool filtered : {true, false}) {
+    for (size_t realLength : {0, 1, 7, 8}) {
+      std::string real;
+      for (size_t i = 0; i < realLength; ++i) real += static_cast<char>('A' + i);
+      std::string served;  // as the server holds it
+      for (char c : real) {
+        if (filtered) served += '~';
+        served += c;
+      }
+      if (filtered && realLength % 2 == 1) served += '~';  // an odd length: a last filler with nothing after it
+      EXPECT_EQ(StoredLength(filtered, static_cast<int64_t>(served.size())), static_cast<int64_t>(realLength));
+      for (size_t cut = 0; cut <= served.size(); ++cut) {
+        SCOPED_TRACE(std::to_string(filtered) + " " + std::to_string(served.size()) + " cut at " +
+                     std::to_string(cut));
+        // The first try brings `cut` bytes; what is stored of them...
+        std::string first = served.substr(0, cut);
+        std::string stored(first.data(), filtered ? DeinterleaveChunk(&first[0], first.size(), 0) : first.size());
+        // ... decides where the second try asks to go on.
+        int64_t offset = TransferOffset(filtered, static_cast<int64_t>(stored.size()));
+        ASSERT_GE(offset, 0);
+        ASSERT_LE(offset, static_cast<int64_t>(served.size()));
+        std::string rest = served.substr(static_cast<size_t>(offset));
+        size_t kept = filtered ? DeinterleaveChunk(&rest[0], rest.size(), offset) : rest.size();
+        EXPECT_EQ(stored + rest.substr(0, kept), real);
+      }
+    }
+  }
 }
 
 const char WholeRecord[] =
@@ -187,6 +215,60 @@ TEST(TransferOutcome, TriesFollowProgress) {
       }
     }
   }
+}
+
+// The loop's paths that need no pause: a try that is done, one no retry
+// mends, a try that asks to go again at once (with the tries counted anew
+// or not), and a cancel, which ends the loop before any pause.
+struct ScriptedTries {
+  std::vector<TryReport> reports;
+  size_t next;
+};
+
+TryReport NextScripted(void* work) {
+  ScriptedTries& script = *static_cast<ScriptedTries*>(work);
+  EXPECT_LT(script.next, script.reports.size()) << "tried once too often";
+  if (script.next >= script.reports.size()) return TryReport{TransferBadAnswer, 0, 0, false, false};
+  return script.reports[script.next++];
+}
+
+TEST(RetryLoop, TriesUntilDoneOrNothingMendsIt) {
+  InstallState.CancelRequested = 0;
+  struct Case {
+    const char* what;
+    std::vector<TryReport> reports;
+    TransferOutcome expected;
+  } cases[] = {
+      {"done at once", {{TransferDone, 200, 10, false, false}}, TransferDone},
+      {"a 404 is not tried again", {{TransferStatus, 404, 0, false, false}}, TransferStatus},
+      {"a full drive is not tried again", {{TransferLocalWrite, 200, 5, false, false}}, TransferLocalWrite},
+      {"again at once, then done",
+       {{TransferRangeUnusable, 206, 5, true, false}, {TransferBadContent, 200, 0, true, true},
+        {TransferDone, 200, 9, false, false}},
+       TransferDone},
+      {"again at once, then a refusal",
+       {{TransferRangeUnusable, 206, 5, true, false}, {TransferStatus, 403, 0, false, false}},
+       TransferStatus},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScriptedTries script = {c.reports, 0};
+    EXPECT_EQ(RetryUntilDone(NextScripted, &script, 0), c.expected);
+    EXPECT_EQ(script.next, c.reports.size());
+  }
+}
+
+TEST(RetryLoop, ACancelIsNeverTriedAgainNorPausedFor) {
+  ScriptedTries script = {{{TransferCancelled, 0, 0, false, false}}, 0};
+  InstallState.CancelRequested = 0;
+  EXPECT_EQ(RetryUntilDone(NextScripted, &script, 0), TransferCancelled);
+  // A failure worth another try while the user has cancelled: no pause.
+  script = {{{TransferConnectionLost, 0, 100, false, false}}, 0};
+  InstallState.CancelRequested = 1;
+  EXPECT_EQ(RetryUntilDone(NextScripted, &script, 0), TransferCancelled);
+  EXPECT_FALSE(PauseBeforeRetry(3));
+  InstallState.CancelRequested = 0;
+  EXPECT_EQ(script.next, 1u);
 }
 
 TEST(TransferOutcome, TheFirstFailureIsKeptAndACancelIsNone) {

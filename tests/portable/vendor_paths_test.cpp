@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "catalogue/install_paths.h"
 #include "catalogue/install_state.h"
+#include "common/path_names.h"
 #include "common/bounded_text.h"
 
 namespace {

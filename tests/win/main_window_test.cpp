@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/about_box.h"
-#include "app/centre_window.h"
+#include "setup/about_box.h"
+#include "window/centre_window.h"
 #include "app/main_window.h"
 #include "app/start_up.h"
 #include "app/title_painting.h"

@@ -1,4 +1,4 @@
-#include "install/progress_items.h"
+#include "progress/progress_items.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "catalogue/install_state.h"
-#include "install/advance_progress.h"
+#include "progress/advance_progress.h"
 #include "resources/resource_ids.h"
 #include "tests/win/recording_dialog.h"
 

@@ -9,6 +9,7 @@
 #include "catalogue/install_state.h"
 #include "tools/distribution/zelta-dist/installer_urls.h"
 #include "tools/distribution/zelta-dist/distribution.h"
+#include "common/path_names.h"
 #include "web/content_checksum.h"
 #include "web/ini_lookup.h"
 #include "web/vendor_paths.h"
@@ -77,7 +78,7 @@ void ListServerFiles(const TextReader& read, ServerFileSet& out) {
   Add(out, seen, cataloguePath, "", true);
   char root[TextSize];
   Lookup(catalogue.text, "System", "RootDirectory", root);
-  if (root[0] == '*' || !IsSafeSourceName(root)) {
+  if (root[0] == '*' || !IsSafeRootName(root)) {
     Problem(out, cataloguePath, "no usable RootDirectory in [System]; the installer stops");
   }
 

@@ -4,8 +4,8 @@
 
 #include "catalogue/catalogue_names.h"
 #include "common/bounded_text.h"
-#include "install/contained_path.h"
-#include "install/install_paths.h"
+#include "common/path_names.h"
+#include "catalogue/install_paths.h"
 #include "tools/distribution/zelta-dist/cp1250.h"
 #include "tools/distribution/zelta-dist/verify_ini.h"
 #include "tools/distribution/zelta-dist/verify_install_steps.h"
@@ -31,7 +31,7 @@ void CheckRoot(const IniSection& system, CatalogueFacts& facts, SiteProblems& pr
   std::string fault = PathFault("\\" + value);
   if (IsAbsent(root)) {
     AddProblem(problems, file, root.line, "RootDirectory begins with '*': the installer takes it for absent and stops");
-  } else if (!IsSafeSourceName(value.c_str()) || !fault.empty()) {
+  } else if (!IsSafeRootName(value.c_str()) || !fault.empty()) {
     if (fault.empty()) fault = "is not one folder path below the drive's root";
     AddProblem(problems, file, root.line, "RootDirectory " + Quoted(value) + " " + fault);
   } else if (!NameFault(value).empty()) {

@@ -4,9 +4,9 @@
 
 #include "catalogue/catalogue_names.h"
 #include "catalogue/install_state.h"
-#include "install/contained_path.h"
+#include "common/path_names.h"
 #include "install/file_entry.h"
-#include "install/install_paths.h"
+#include "catalogue/install_paths.h"
 #include "tools/distribution/zelta-dist/cp1250.h"
 #include "tools/distribution/zelta-dist/verify_ini.h"
 #include "tools/distribution/zelta-dist/verify_paths.h"

@@ -3,7 +3,7 @@
 #include "catalogue/catalogue_names.h"
 #include "catalogue/install_state.h"
 #include "install/group_commands.h"
-#include "install/install_paths.h"
+#include "catalogue/install_paths.h"
 #include "tools/distribution/zelta-dist/cp1250.h"
 #include "tools/distribution/zelta-dist/verify_ini.h"
 #include "tools/distribution/zelta-dist/verify_paths.h"

@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "catalogue/catalogue_names.h"
+#include "catalogue/install_paths.h"
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"
 #include "common/device_name.h"
-#include "install/contained_path.h"
+#include "common/path_names.h"
 #include "install/group_commands.h"
 #include "web/vendor_paths.h"
 

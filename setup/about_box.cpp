@@ -1,4 +1,4 @@
-#include "app/about_box.h"
+#include "setup/about_box.h"
 
 namespace {
 

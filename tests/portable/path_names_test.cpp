@@ -1,11 +1,11 @@
-#include "common/device_name.h"
-#include "install/contained_path.h"
-#include "web/vendor_paths.h"
+#include "common/path_names.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+
+#include "common/device_name.h"
 
 namespace {
 
@@ -135,6 +135,27 @@ TEST(ContainedPath, DeviceNamesAreRefusedEverywhere) {
   EXPECT_FALSE(IsSafeSourceName("Systems\\aux.dat"));
   EXPECT_FALSE(IsSafeSourceName("com3"));
   EXPECT_TRUE(IsSafeSourceName("Systems\\auxiliary.dat"));
+}
+
+// One rule for every name, whichever list it comes from: names of dots and
+// blanks and empty names are refused in a source as in a target or a
+// directory. Only the root keeps dot names other than "..", whose folder
+// cannot be made.
+TEST(PathNames, SourcesTargetsAndDirectoriesShareOneRule) {
+  const char* const refused[] = {"...", ". .", ".. ", ".", "a\\\\b", "a\\", "a\\...\\b", "a\\ \\b"};
+  for (const char* name : refused) {
+    SCOPED_TRACE(name);
+    std::string withSlash = std::string("\\") + name;
+    EXPECT_FALSE(IsSafeSourceName(name));
+    EXPECT_FALSE(IsContainedPath(withSlash.c_str()));
+    EXPECT_FALSE(IsHarmlessDirectoryValue(withSlash.c_str()));
+  }
+  EXPECT_TRUE(IsSafeSourceName("a..b\\c...\\.d"));
+  EXPECT_TRUE(IsContainedPath("\\a..b\\c...\\.d"));
+  EXPECT_TRUE(IsHarmlessDirectoryValue("\\a..b\\c...\\.d"));
+  for (const char* root : {"...", ". .", ".. ", "V92EDemo", "Progs\\V92EDemo"}) EXPECT_TRUE(IsSafeRootName(root)) << root;
+  const char* const refusedRoots[] = {"..", "V92EDemo\\..\\..\\x", "\\x", "D:\\x", "", "a\\", "nul", nullptr};
+  for (const char* root : refusedRoots) EXPECT_FALSE(IsSafeRootName(root)) << (root ? root : "null");
 }
 
 }  // namespace

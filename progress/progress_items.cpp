@@ -1,4 +1,4 @@
-#include "install/progress_items.h"
+#include "progress/progress_items.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -1,6 +1,6 @@
 // The program's message boxes with texts from the string table.
-#ifndef ZELTA_APP_STRING_MESSAGE_H
-#define ZELTA_APP_STRING_MESSAGE_H
+#ifndef ZELTA_WINDOW_STRING_MESSAGE_H
+#define ZELTA_WINDOW_STRING_MESSAGE_H
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "app/string_message.h"
+#include "window/string_message.h"
 
 #include "catalogue/install_state.h"
 #include "common/bounded_text.h"

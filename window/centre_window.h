@@ -1,6 +1,6 @@
 // Centring of one window over another.
-#ifndef ZELTA_APP_CENTRE_WINDOW_H
-#define ZELTA_APP_CENTRE_WINDOW_H
+#ifndef ZELTA_WINDOW_CENTRE_WINDOW_H
+#define ZELTA_WINDOW_CENTRE_WINDOW_H
 
 #include <windows.h>
 

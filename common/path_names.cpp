@@ -1,4 +1,4 @@
-#include "install/contained_path.h"
+#include "common/path_names.h"
 
 #include <cstring>
 
@@ -20,21 +20,27 @@ bool IsDotName(const char* name, size_t n) {
   return true;
 }
 
-// Checks every name of a path; empty names only when allowed.
-bool NamesAreHarmless(const char* path, bool allowEmpty) {
+// The one walk over the names of a path. `rootDots`: a name of dots and
+// blanks other than ".." passes (IsSafeRootName).
+bool NamesAreHarmless(const char* path, bool rootDots) {
   if (strchr(path, ':') != nullptr) return false;
   const char* name = path;
   for (;;) {
     size_t n = 0;
     while (name[n] != '\0' && !IsSeparator(name[n])) ++n;
-    if (n == 0 && !allowEmpty) return false;
-    if (IsDotName(name, n) || IsDeviceName(name, n)) return false;
+    if (n == 0 || IsDeviceName(name, n)) return false;
+    bool dotDot = n == 2 && name[0] == '.' && name[1] == '.';
+    if (IsDotName(name, n) && (!rootDots || dotDot)) return false;
     if (name[n] == '\0') return true;
     name += n + 1;
   }
 }
 
 }  // namespace
+
+bool IsSafeSourceName(const char* name) {
+  return name != nullptr && NamesAreHarmless(name, false);
+}
 
 bool IsContainedPath(const char* relative) {
   if (relative == nullptr || relative[0] != '\\') return false;
@@ -49,5 +55,11 @@ bool JoinContainedPath(char* out, size_t size, const char* base, const char* rel
 }
 
 bool IsHarmlessDirectoryValue(const char* value) {
-  return value != nullptr && NamesAreHarmless(value, true);
+  if (value == nullptr) return false;
+  if (value[0] == '\0') return true;
+  return NamesAreHarmless(value[0] == '\\' ? value + 1 : value, false);
+}
+
+bool IsSafeRootName(const char* root) {
+  return root != nullptr && NamesAreHarmless(root, true);
 }

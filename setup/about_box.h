@@ -1,7 +1,7 @@
 // The information dialog "AboutBox", opened from the setup dialog's "Infó"
 // button: the product, the installer and the maker.
-#ifndef ZELTA_APP_ABOUT_BOX_H
-#define ZELTA_APP_ABOUT_BOX_H
+#ifndef ZELTA_SETUP_ABOUT_BOX_H
+#define ZELTA_SETUP_ABOUT_BOX_H
 
 #include <windows.h>
 

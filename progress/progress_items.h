@@ -1,7 +1,7 @@
 // The progress dialog's items as the worker writes them while files go by:
 // the file line, the activity mark, the percent field and the bar.
-#ifndef ZELTA_INSTALL_PROGRESS_ITEMS_H
-#define ZELTA_INSTALL_PROGRESS_ITEMS_H
+#ifndef ZELTA_PROGRESS_PROGRESS_ITEMS_H
+#define ZELTA_PROGRESS_PROGRESS_ITEMS_H
 
 // Sets the text of an item of the progress dialog (InstallState.ProgressDialog).
 // The file line, the activity mark and the percent field are sent a text
