@@ -21,8 +21,9 @@ bool IsDotName(const char* name, size_t n) {
 }
 
 // The one walk over the names of a path. `rootDots`: a name of dots and
-// blanks other than ".." passes (IsSafeRootName).
-bool NamesAreHarmless(const char* path, bool rootDots) {
+// blanks other than ".." passes (IsSafeRootName). `closingSeparator`: one
+// separator may end the path (a folder written "\Bin\" is the folder Bin).
+bool NamesAreHarmless(const char* path, bool rootDots, bool closingSeparator) {
   if (strchr(path, ':') != nullptr) return false;
   const char* name = path;
   for (;;) {
@@ -32,6 +33,7 @@ bool NamesAreHarmless(const char* path, bool rootDots) {
     bool dotDot = n == 2 && name[0] == '.' && name[1] == '.';
     if (IsDotName(name, n) && (!rootDots || dotDot)) return false;
     if (name[n] == '\0') return true;
+    if (closingSeparator && name[n + 1] == '\0') return true;
     name += n + 1;
   }
 }
@@ -39,12 +41,12 @@ bool NamesAreHarmless(const char* path, bool rootDots) {
 }  // namespace
 
 bool IsSafeSourceName(const char* name) {
-  return name != nullptr && NamesAreHarmless(name, false);
+  return name != nullptr && NamesAreHarmless(name, false, false);
 }
 
 bool IsContainedPath(const char* relative) {
   if (relative == nullptr || relative[0] != '\\') return false;
-  return NamesAreHarmless(relative + 1, false);
+  return NamesAreHarmless(relative + 1, false, false);
 }
 
 bool JoinContainedPath(char* out, size_t size, const char* base, const char* relative) {
@@ -57,9 +59,9 @@ bool JoinContainedPath(char* out, size_t size, const char* base, const char* rel
 bool IsHarmlessDirectoryValue(const char* value) {
   if (value == nullptr) return false;
   if (value[0] == '\0') return true;
-  return NamesAreHarmless(value[0] == '\\' ? value + 1 : value, false);
+  return NamesAreHarmless(value[0] == '\\' ? value + 1 : value, false, true);
 }
 
 bool IsSafeRootName(const char* root) {
-  return root != nullptr && NamesAreHarmless(root, true);
+  return root != nullptr && NamesAreHarmless(root, true, false);
 }

@@ -28,7 +28,7 @@ bool JoinContainedPath(char* out, size_t size, const char* base, const char* rel
 // A value of the catalogue's directory list, joined to the root's name
 // without a separator: empty (the root itself), or the names with one
 // backslash first or none ("Sibling", a folder beside the root whose name
-// begins with the root's, is harmless and kept).
+// begins with the root's, is harmless and kept), and at most one last.
 bool IsHarmlessDirectoryValue(const char* value);
 
 // The catalogue's root directory, below the drive's root: the names, as for

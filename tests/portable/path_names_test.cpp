@@ -142,7 +142,7 @@ TEST(ContainedPath, DeviceNamesAreRefusedEverywhere) {
 // directory. Only the root keeps dot names other than "..", whose folder
 // cannot be made.
 TEST(PathNames, SourcesTargetsAndDirectoriesShareOneRule) {
-  const char* const refused[] = {"...", ". .", ".. ", ".", "a\\\\b", "a\\", "a\\...\\b", "a\\ \\b"};
+  const char* const refused[] = {"...", ". .", ".. ", ".", "a\\\\b", "a\\...\\b", "a\\ \\b", "a\\\\"};
   for (const char* name : refused) {
     SCOPED_TRACE(name);
     std::string withSlash = std::string("\\") + name;
@@ -150,6 +150,10 @@ TEST(PathNames, SourcesTargetsAndDirectoriesShareOneRule) {
     EXPECT_FALSE(IsContainedPath(withSlash.c_str()));
     EXPECT_FALSE(IsHarmlessDirectoryValue(withSlash.c_str()));
   }
+  // A folder may be written with a closing backslash; a file may not.
+  EXPECT_FALSE(IsSafeSourceName("a\\"));
+  EXPECT_FALSE(IsContainedPath("\\a\\"));
+  EXPECT_TRUE(IsHarmlessDirectoryValue("\\ZeltaWin32\\Bin\\"));
   EXPECT_TRUE(IsSafeSourceName("a..b\\c...\\.d"));
   EXPECT_TRUE(IsContainedPath("\\a..b\\c...\\.d"));
   EXPECT_TRUE(IsHarmlessDirectoryValue("\\a..b\\c...\\.d"));
