@@ -70,22 +70,22 @@ void ShowDownloadFailure() {
   TextAppend(text, file);
   TextAppend(text, "\n");
   TextAppend(text, reason);
-  ShowProgressItem(IDC_MESSAGE_AREA, text);
+  ShowProgressStep(IDC_MESSAGE_AREA, text);
 }
 
 void CancelledEnding() {
   ShowDownloadFailure();
-  ShowProgressItem(IDC_PHASE_LINE, "A telepítési folyamat megszakítva!");
+  ShowProgressStep(IDC_PHASE_LINE, "A telepítési folyamat megszakítva!");
   EndWorkerWithExitButton();
 }
 
 void NoConnectionEnding() {
-  ShowProgressItem(IDC_PHASE_LINE, "");
+  ShowProgressStep(IDC_PHASE_LINE, "");
   char text[512];
   TextCopy(text, "\n\nA telepítő rendszernek nincs Internet kapcsolata,\n vagy nincs letöltési engedélye az '");
   TextAppend(text, WebHost());
   TextAppend(text, "' WEB lappról!!!");
-  ShowProgressItem(IDC_MESSAGE_AREA, text);
+  ShowProgressStep(IDC_MESSAGE_AREA, text);
   EndWorkerWithExitButton();
 }
 
@@ -98,7 +98,7 @@ void Download() {
     InstallState.CancelRequested = 1;
     return;
   }
-  ShowProgressItem(IDC_PHASE_LINE, "A telepítési adatok letöltése folyik... (ez idő igényes lehet...)");
+  ShowProgressStep(IDC_PHASE_LINE, "A telepítési adatok letöltése folyik... (ez idő igényes lehet...)");
   const int shown[] = {IDC_FILE_LINE, IDC_PROGRESS_BAR, IDC_ACTIVITY_MARK, IDC_PERCENT};
   for (int item : shown) ShowWindow(GetDlgItem(InstallState.ProgressDialog, item), SW_SHOW);
   SwitchAnimation(IDR_CLIP_DOWNLOADING);
@@ -112,7 +112,7 @@ void InstallWorker() {
   Reset();
   TextFormat(InstallState.BasePath, sizeof InstallState.BasePath, "%c:\\", DriveLetter(InstallState.TargetDrive));
 
-  ShowProgressItem(IDC_PHASE_LINE, "A telepítési adatok kigyűjtése folyik...");
+  ShowProgressStep(IDC_PHASE_LINE, "A telepítési adatok kigyűjtése folyik...");
   StartAnimation(IDC_MESSAGE_AREA, IDR_CLIP_CONNECTING);
 
   if (!ConnectToVendor()) {
@@ -126,13 +126,13 @@ void InstallWorker() {
   StatusReporter(2, "Az internet kapcsolat bezárva!");
   if (InstallState.CancelRequested) return CancelledEnding();
 
-  ShowProgressItem(IDC_PHASE_LINE, "A rendszer könyvtárak létrehozása...");
+  ShowProgressStep(IDC_PHASE_LINE, "A rendszer könyvtárak létrehozása...");
   SwitchAnimation(IDR_CLIP_INSTALLING);
   BuildLocalPath(InstallState.CataloguePath, sizeof InstallState.CataloguePath, "Disc_01", CatalogueFileName);
   CreateDirectories();
   if (InstallState.CancelRequested) return CancelledEnding();
 
-  ShowProgressItem(IDC_PHASE_LINE, "A rendszer állományok telepítése...");
+  ShowProgressStep(IDC_PHASE_LINE, "A rendszer állományok telepítése...");
   BuildLocalPath(InstallState.DownloadArea, sizeof InstallState.DownloadArea, nullptr, nullptr);
   ReadCatalogue();
   if (InstallState.CancelRequested) return CancelledEnding();
@@ -140,26 +140,26 @@ void InstallWorker() {
   if (InstallFiles(InstallState.ProgressDialog) != 0) return CancelledEnding();
 
   ShowProgressItem(IDC_PERCENT, "100.0%");
-  ShowProgressItem(IDC_ACTIVITY_MARK, ".");
+  ShowProgressStep(IDC_ACTIVITY_MARK, ".");
   ShowProgressItem(IDC_FILE_LINE, "   ....");
-  ShowProgressItem(IDC_PHASE_LINE, "A telepítés regisztrálása...");
+  ShowProgressStep(IDC_PHASE_LINE, "A telepítés regisztrálása...");
   WriteRegistryRecord();
   if (InstallState.CancelRequested) return CancelledEnding();
 
-  ShowProgressItem(IDC_ACTIVITY_MARK, "..");
+  ShowProgressStep(IDC_ACTIVITY_MARK, "..");
   RegisterFileTypes();
   if (InstallState.CancelRequested) return CancelledEnding();
 
-  ShowProgressItem(IDC_ACTIVITY_MARK, "...");
+  ShowProgressStep(IDC_ACTIVITY_MARK, "...");
   InstallFonts();
   if (InstallState.CancelRequested) return CancelledEnding();
 
-  ShowProgressItem(IDC_ACTIVITY_MARK, "....");
+  ShowProgressStep(IDC_ACTIVITY_MARK, "....");
   CreateDesktopShortcut();
-  ShowProgressItem(IDC_ACTIVITY_MARK, ".....");
+  ShowProgressStep(IDC_ACTIVITY_MARK, ".....");
   if (InstallState.CancelRequested) return CancelledEnding();
 
-  ShowProgressItem(IDC_PHASE_LINE, "A telepítés sikeresen végrehajtva!");
+  ShowProgressStep(IDC_PHASE_LINE, "A telepítés sikeresen végrehajtva!");
   PostMessageA(InstallState.ProgressDialog, WM_COMMAND, CMD_WORKER_FINISHED, 0);
   InstallState.WorkerRunning = 0;
 }

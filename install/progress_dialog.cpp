@@ -85,6 +85,9 @@ BOOL OnProgressCommand(HWND dialog, WORD command) {
     case CMD_WORKER_FINISHED:
       PostMessageA(dialog, WM_COMMAND, IDOK, 0);
       return TRUE;
+    case CMD_DRAW_PROGRESS:
+      DrawProgressItems();
+      return TRUE;
     case CMD_CANCEL_REQUEST:
       // The file installation stopped because the user refused to go on:
       // the cancel button's work, "Megszakítva" while the worker runs,

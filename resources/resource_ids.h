@@ -75,6 +75,7 @@
 #define CMD_START_WORKER 401
 #define CMD_WORKER_FINISHED 402
 #define CMD_CANCEL_REQUEST 403
+#define CMD_DRAW_PROGRESS 404
 
 // Animation clips of the progress dialog.
 #define IDR_CLIP_CONNECTING 1001

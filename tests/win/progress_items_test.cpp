@@ -5,14 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "catalogue/install_state.h"
 #include "progress/advance_progress.h"
 #include "resources/resource_ids.h"
 #include "tests/win/recording_dialog.h"
+#include "tests/win/wait_until.h"
 
 namespace {
 
@@ -118,6 +121,69 @@ TEST_F(ProgressItemsTest, AdvanceProgressSendsOnlyChanges) {
   EXPECT_EQ(counter.requests, (std::vector<int>{0, 50}));
   InstallState.ProgressTotal = 0;
   InstallState.ProgressDone = 0;
+}
+
+// The worker writes the often changing items without waiting for the
+// dialog's thread, which here runs no messages until the worker is done:
+// once it does, the items show the last texts and the bar the last
+// position; texts replaced in between may be skipped, never reordered.
+TEST_F(ProgressItemsTest, TheWorkerDoesNotWaitForTheDrawing) {
+  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_NE(done, nullptr);
+  std::thread worker([&] {
+    char text[32];
+    for (int i = 1; i <= 200; ++i) {
+      wsprintfA(text, "%3d.0%%", i / 2);
+      ShowProgressItem(IDC_PERCENT, text);
+      wsprintfA(text, "file%d", i);
+      ShowProgressItem(IDC_FILE_LINE, text);
+      ShowProgressPosition(i * 5);
+    }
+    SetEvent(done);
+  });
+  // No messages run on this thread while it waits.
+  bool finished = WaitForSingleObject(done, StatePatience) == WAIT_OBJECT_0;
+  EXPECT_TRUE(finished) << "the worker waited for the dialog";
+  EXPECT_TRUE(WaitUntil([&] { return dialog_->CurrentText(IDC_FILE_LINE) == "file200"; }));
+  worker.join();
+  CloseHandle(done);
+  EXPECT_EQ(dialog_->CurrentText(IDC_PERCENT), "100.0%");
+  EXPECT_EQ(dialog_->BarPosition(), 1000);
+  Texts files = dialog_->TextsOf(IDC_FILE_LINE);
+  ASSERT_FALSE(files.empty());
+  EXPECT_LT(files.size(), 200u);  // drawn once, not once per text
+  for (size_t i = 1; i < files.size(); ++i)
+    EXPECT_LT(atoi(files[i - 1].c_str() + 4), atoi(files[i].c_str() + 4)) << files[i];
+}
+
+// Steps are drawn before the worker goes on, every one and in order, each
+// after the items written before it.
+TEST_F(ProgressItemsTest, StepsFollowWhatWasWrittenBeforeThem) {
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    char text[32];
+    for (int i = 1; i <= 20; ++i) {
+      wsprintfA(text, "file%d", i);
+      ShowProgressItem(IDC_FILE_LINE, text);
+      wsprintfA(text, "phase%d", i);
+      ShowProgressStep(IDC_PHASE_LINE, text);
+    }
+    ShowProgressStep(IDC_PHASE_LINE, "phase20");
+    done = true;
+  });
+  EXPECT_TRUE(WaitUntil([&] { return done.load(); }));
+  worker.join();
+  Texts expected;
+  std::string lastFile;
+  for (const RecordedText& t : dialog_->Texts()) {
+    if (t.item == IDC_FILE_LINE) lastFile = t.text;
+    if (t.item != IDC_PHASE_LINE) continue;
+    expected.push_back(t.text);
+    EXPECT_EQ(lastFile.substr(4), t.text.substr(5)) << t.text;
+  }
+  ASSERT_EQ(expected.size(), 21u);
+  for (int i = 1; i <= 20; ++i) EXPECT_EQ(expected[i - 1], "phase" + std::to_string(i));
+  EXPECT_EQ(expected[20], "phase20");  // a step is sent even when unchanged
 }
 
 }  // namespace

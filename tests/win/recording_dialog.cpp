@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "catalogue/install_state.h"
+#include "progress/progress_items.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -17,6 +18,9 @@ RecordingDialog::RecordingDialog() {
   InitCommonControlsEx(&controls);
   window_ = CreateWindowExA(0, "STATIC", "recording dialog", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
                             GetModuleHandleA(nullptr), nullptr);
+  SetPropA(window_, OriginalProcProperty,
+           reinterpret_cast<HANDLE>(SetWindowLongPtrA(window_, GWLP_WNDPROC,
+                                                      reinterpret_cast<LONG_PTR>(&RecordingDialog::WindowProc))));
   const int items[] = {IDC_MESSAGE_AREA, IDC_PHASE_LINE, IDC_FILE_LINE, IDC_ACTIVITY_MARK, IDC_PERCENT};
   for (int id : items) {
     HWND item = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, window_,
@@ -54,6 +58,16 @@ LRESULT CALLBACK RecordingDialog::ItemProc(HWND item, UINT message, WPARAM wPara
     RemovePropA(item, RecorderProperty);
   }
   return CallWindowProcA(original, item, message, wParam, lParam);
+}
+
+LRESULT CALLBACK RecordingDialog::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto original = reinterpret_cast<WNDPROC>(GetPropA(window, OriginalProcProperty));
+  if (message == WM_COMMAND && LOWORD(wParam) == CMD_DRAW_PROGRESS) {
+    DrawProgressItems();
+    return 0;
+  }
+  if (message == WM_NCDESTROY) RemovePropA(window, OriginalProcProperty);
+  return CallWindowProcA(original, window, message, wParam, lParam);
 }
 
 std::vector<std::string> RecordingDialog::TextsOf(int item) const {

@@ -1,5 +1,6 @@
 // A stand-in for the progress dialog in tests: a window with the dialog's
-// item ids whose text changes are recorded in order.
+// item ids whose text changes are recorded in order. Like the dialog, it
+// draws the items' latest texts when told (CMD_DRAW_PROGRESS).
 #ifndef ZELTA_TESTS_WIN_RECORDING_DIALOG_H
 #define ZELTA_TESTS_WIN_RECORDING_DIALOG_H
 
@@ -34,6 +35,7 @@ class RecordingDialog {
 
  private:
   static LRESULT CALLBACK ItemProc(HWND item, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   HWND window_;
   std::vector<RecordedText> texts_;
 };
