@@ -397,6 +397,16 @@ add_executable(least_installer tools/bench/least_installer.cpp)
 zelta_target_options(least_installer)
 target_link_libraries(least_installer PRIVATE wininet)
 
+# Ways of copying files timed one by one (what the copy loop costs here).
+add_executable(copy_pace tools/bench/copy_pace.cpp)
+zelta_target_options(copy_pace)
+target_link_libraries(copy_pace PRIVATE comctl32)
+
+# Ways of reading answer bodies timed one by one (which keeps the pace).
+add_executable(read_pace tools/bench/read_pace.cpp)
+zelta_target_options(read_pace)
+target_link_libraries(read_pace PRIVATE wininet)
+
 # Setup dialog and drive chooser, run from the resources under Wine with one
 # more drive mapped for the time of the run (tests/win/with_test_drive.sh).
 target_sources(zelta_portable PRIVATE setup/drive_list_text.cpp)
