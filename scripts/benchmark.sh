@@ -15,10 +15,10 @@
 #      to the success text; the program's resident memory is sampled from
 #      /proc every 50 ms (idle setup dialog, then during the installation);
 #   2. the reference, tools/bench/least_installer.cpp under the same Wine in
-#      a prefix in the same state: the same requests (probe, catalogue, file
-#      lists, checksum lists, every stored file) over one WinINet session in
-#      512000-byte reads, then CopyFileA of each file to its place (files
-#      stored interleaved are copied as stored);
+#      a prefix in the same state: the same requests with the same flags
+#      (probe, catalogue, file lists, checksum lists, every stored file) over
+#      one WinINet session in 512000-byte reads, then CopyFileA of each file
+#      to its place (files stored interleaved are copied as stored);
 #   3. fetches the same files with one curl over one kept-alive connection
 #      and copies the fetched tree with one `cp -pR`, timed together.
 # It measures the Windows build that runs natively here and says which: the
@@ -120,7 +120,8 @@ run_installer() {  # ROUND
 # 2. The reference, in a fresh prefix as well.
 run_reference() {  # ROUND
   local result=$bench/least.$1 status=0 flags=()
-  [ "${ZELTA_BENCH_NO_COOKIES:-0}" = 1 ] && flags=(--no-cookies)
+  # (ZELTA_BENCH_COOKIES=1: its requests without INTERNET_FLAG_NO_COOKIES)
+  [ "${ZELTA_BENCH_COOKIES:-0}" = 1 ] && flags=(--cookies)
   rm -f "$result"
   fresh_prefix prefix-least
   local from

@@ -3,7 +3,7 @@
 // still give up a read of its own accord (an asynchronous session, the
 // worker waiting for each call itself): one way per run.
 //
-//   read_pace.exe WAY SIZE LIST RESULT-FILE
+//   read_pace.exe WAY[+cookies] SIZE LIST RESULT-FILE
 //
 // LIST is the reference's list (URL, download path, ...; tab-separated); the
 // bodies are stored under the download paths. WAY:

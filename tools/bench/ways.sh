@@ -5,7 +5,7 @@
 #
 #   tools/bench/ways.sh copy [--rounds N] VARIANT...      e.g. copyfile loop loop+once
 #   tools/bench/ways.sh read [--http] [--rounds N] [--only REGEX] WAY:SIZE...
-#                                         e.g. sync:512000 nowait:512000 nowait:512000+cookies
+#                                         e.g. sync:512000 nowait:512000 nowait+cookies:512000
 # --only keeps the requests whose URL matches REGEX (grep -E), four times
 # each: many small requests show what a request costs.
 #
