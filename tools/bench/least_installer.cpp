@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/bench/make_parents.h"
+
 namespace {
 
 const DWORD ReadSize = 512000;
@@ -53,13 +55,6 @@ bool ReadList(const char* path, std::vector<Item>* items) {
   }
   fclose(list);
   return true;
-}
-
-// The folders above a file, made one by one ("C:\a\b\c.txt" needs C:\a and C:\a\b).
-void MakeParents(const std::string& path) {
-  for (size_t i = 3; i < path.size(); ++i) {
-    if (path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-  }
 }
 
 // One request, its body stored whole. Returns the bytes stored, or -1.

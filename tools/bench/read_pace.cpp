@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/bench/make_parents.h"
+
 namespace {
 
 HANDLE Completed = nullptr;
@@ -117,12 +119,6 @@ bool ReadBody(HINTERNET request, const std::string& way, DWORD size, char* buffe
     if (got == 0) return true;
     DWORD written = 0;
     if (!WriteFile(file, buffer, got, &written, nullptr) || written != got) return false;
-  }
-}
-
-void MakeParents(const std::string& path) {
-  for (size_t i = 3; i < path.size(); ++i) {
-    if (path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
   }
 }
 
