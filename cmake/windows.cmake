@@ -411,6 +411,22 @@ add_executable(install_timer tools/bench/install_timer.cpp tests/e2e/installer_s
 zelta_target_options(install_timer)
 add_dependencies(install_timer ZeltaWebInstall zelta_sample_product)
 
+# The benchmark's reference: the least program that does the same transfer
+# (one WinINet session, 512000-byte reads, CopyFileA), for the same word size.
+add_executable(least_installer tools/bench/least_installer.cpp)
+zelta_target_options(least_installer)
+target_link_libraries(least_installer PRIVATE wininet)
+
+# Ways of copying files timed one by one (what the copy loop costs here).
+add_executable(copy_pace tools/bench/copy_pace.cpp)
+zelta_target_options(copy_pace)
+target_link_libraries(copy_pace PRIVATE comctl32)
+
+# Ways of reading answer bodies timed one by one (which keeps the pace).
+add_executable(read_pace tools/bench/read_pace.cpp)
+zelta_target_options(read_pace)
+target_link_libraries(read_pace PRIVATE wininet)
+
 # Setup dialog and drive chooser, run from the resources under Wine with one
 # more drive mapped for the time of the run (tests/win/with_test_drive.sh).
 target_sources(zelta_portable PRIVATE setup/drive_list_text.cpp)
