@@ -31,12 +31,18 @@ struct ProgressItemsRecord {
   int ShownPosition;
   bool PositionWaiting;
   bool PositionKnown;
-  bool NotePosted;  // a CMD_DRAW_PROGRESS is on its way to Dialog
+  bool NotePosted;  // the dialog will look: a note is on its way, or its timer runs
 };
 
 // Written by the worker, drawn by the dialog's thread.
 SRWLOCK Lock = SRWLOCK_INIT;
 ProgressItemsRecord Items = {};
+
+// After drawing, the dialog looks again this many milliseconds later rather
+// than at every write: a person sees no more than this, and each drawing
+// costs the dialog's thread and the X server a round of work.
+const UINT_PTR LookAgainTimer = 0x5A50;
+const UINT LookAgainPause = 40;
 
 // The often written items in the order they are drawn.
 const int OftenWritten[3] = {IDC_FILE_LINE, IDC_ACTIVITY_MARK, IDC_PERCENT};
@@ -85,26 +91,83 @@ bool OnDialogThread(HWND dialog) {
   return GetWindowThreadProcessId(dialog, nullptr) == GetCurrentThreadId();
 }
 
-// Under the lock, after a latest value was left: whether the caller must
-// tell the dialog (outside the lock).
-bool NeedsNote() {
-  if (Items.NotePosted || Items.Dialog == nullptr) return false;
-  Items.NotePosted = true;
-  return true;
+// Under the lock.
+bool AnyWaiting() {
+  return Items.PositionWaiting || Items.Waiting[0] || Items.Waiting[1] || Items.Waiting[2];
 }
 
-// Outside the lock: has the latest values drawn, at once on the dialog's
-// thread, otherwise when the dialog comes to the note.
-void Tell(HWND dialog) {
-  if (OnDialogThread(dialog)) {
-    DrawProgressItems();
-    return;
+// Draws the latest values not drawn yet (on the dialog's thread, or with no
+// dialog).
+void DrawLatest() {
+  char texts[3][TextSize];
+  bool draw[3] = {false, false, false};
+  AcquireSRWLockExclusive(&Lock);
+  FollowDialog();
+  for (int i = 0; i < 3; ++i) {
+    Slot slot = {};
+    int index = 0;
+    SlotOf(OftenWritten[i], &slot, &index);
+    if (!Items.Waiting[i]) continue;
+    Items.Waiting[i] = false;
+    draw[i] = !Items.ShownKnown[i] || strcmp(slot.Shown, slot.Latest) != 0;
+    TextCopy(slot.Shown, slot.Size, slot.Latest);
+    Items.ShownKnown[i] = true;
+    TextCopy(texts[i], sizeof texts[i], slot.Latest);
   }
+  bool move = Items.PositionWaiting && !(Items.PositionKnown && Items.ShownPosition == Items.LatestPosition);
+  if (Items.PositionWaiting) {
+    Items.ShownPosition = Items.LatestPosition;
+    Items.PositionKnown = true;
+    Items.PositionWaiting = false;
+  }
+  int position = Items.ShownPosition;
+  HWND dialog = Items.Dialog;
+  HWND bar = Items.Bar;
+  ReleaseSRWLockExclusive(&Lock);
+
+  for (int i = 0; i < 3; ++i)
+    if (draw[i] && dialog != nullptr) SetDlgItemTextA(dialog, OftenWritten[i], texts[i]);
+  if (move && bar != nullptr) SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+// The dialog's timer: draws what was written since, or, when nothing was,
+// stops and lets the next write tell the dialog again.
+void CALLBACK LookAgain(HWND dialog, UINT, UINT_PTR, DWORD) {
+  AcquireSRWLockExclusive(&Lock);
+  bool waiting = AnyWaiting();
+  if (!waiting) Items.NotePosted = false;
+  ReleaseSRWLockExclusive(&Lock);
+  if (waiting) {
+    DrawLatest();
+  } else {
+    KillTimer(dialog, LookAgainTimer);
+  }
+}
+
+// Outside the lock: has the latest values drawn when the dialog comes to
+// the note.
+void Tell(HWND dialog) {
   if (!PostMessageA(dialog, WM_COMMAND, CMD_DRAW_PROGRESS, 0)) {
     AcquireSRWLockExclusive(&Lock);
     Items.NotePosted = false;
     ReleaseSRWLockExclusive(&Lock);
   }
+}
+
+// Called under the lock after a latest value was left, which it releases:
+// on the dialog's thread (or with no dialog, only a bar) the value is drawn
+// at once; the worker tells the dialog unless it will look anyway.
+void LeaveForTheDialog() {
+  HWND dialog = Items.Dialog;
+  if (dialog == nullptr || OnDialogThread(dialog)) {
+    ReleaseSRWLockExclusive(&Lock);
+    DrawLatest();
+    return;
+  }
+  bool tell = !Items.NotePosted;
+  Items.NotePosted = true;
+  ReleaseSRWLockExclusive(&Lock);
+  if (tell) Tell(dialog);
 }
 
 }  // namespace
@@ -132,10 +195,7 @@ void ShowProgressItem(int item, const char* text) {
   }
   TextCopy(slot.Latest, slot.Size, text);
   Items.Waiting[i] = true;
-  HWND dialog = Items.Dialog;
-  bool tell = NeedsNote();
-  ReleaseSRWLockExclusive(&Lock);
-  if (tell) Tell(dialog);
+  LeaveForTheDialog();
 }
 
 void ShowProgressPosition(int position) {
@@ -149,51 +209,20 @@ void ShowProgressPosition(int position) {
   }
   Items.LatestPosition = position;
   Items.PositionWaiting = true;
-  HWND dialog = Items.Dialog;
-  bool tell = NeedsNote();
-  ReleaseSRWLockExclusive(&Lock);
-  if (tell) Tell(dialog);
-  // Without a dialog to tell, the bar is moved at once.
-  if (dialog == nullptr) DrawProgressItems();
+  LeaveForTheDialog();
 }
 
 void DrawProgressItems() {
-  char texts[3][TextSize];
-  bool draw[3] = {false, false, false};
-  AcquireSRWLockExclusive(&Lock);
-  FollowDialog();
-  for (int i = 0; i < 3; ++i) {
-    Slot slot = {};
-    int index = 0;
-    SlotOf(OftenWritten[i], &slot, &index);
-    if (!Items.Waiting[i]) continue;
-    Items.Waiting[i] = false;
-    draw[i] = !Items.ShownKnown[i] || strcmp(slot.Shown, slot.Latest) != 0;
-    TextCopy(slot.Shown, slot.Size, slot.Latest);
-    Items.ShownKnown[i] = true;
-    TextCopy(texts[i], sizeof texts[i], slot.Latest);
-  }
-  bool move = Items.PositionWaiting && !(Items.PositionKnown && Items.ShownPosition == Items.LatestPosition);
-  if (Items.PositionWaiting) {
-    Items.ShownPosition = Items.LatestPosition;
-    Items.PositionKnown = true;
-    Items.PositionWaiting = false;
-  }
-  int position = Items.ShownPosition;
-  HWND dialog = Items.Dialog;
-  HWND bar = Items.Bar;
-  Items.NotePosted = false;
-  ReleaseSRWLockExclusive(&Lock);
-
-  for (int i = 0; i < 3; ++i)
-    if (draw[i] && dialog != nullptr) SetDlgItemTextA(dialog, OftenWritten[i], texts[i]);
-  if (move && bar != nullptr) SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  DrawLatest();
+  // The worker leaves its notes until the timer finds nothing new.
+  HWND dialog = InstallState.ProgressDialog;
+  if (dialog != nullptr && OnDialogThread(dialog)) SetTimer(dialog, LookAgainTimer, LookAgainPause, LookAgain);
 }
 
 void DrawProgressNow() {
   HWND dialog = InstallState.ProgressDialog;
   if (dialog == nullptr || OnDialogThread(dialog)) {
-    DrawProgressItems();
+    DrawLatest();
     return;
   }
   SendMessageA(dialog, WM_COMMAND, CMD_DRAW_PROGRESS, 0);
