@@ -33,7 +33,6 @@
 #define IDS_REASON_BAD_CONTENT 53
 #define IDS_REASON_NO_CHECKSUM 54
 #define IDS_REASON_BAD_CHECKSUM_LIST 55
-#define IDS_REASON_NO_HASHING 56
 #define IDS_REASON_BAD_SIZE 57
 
 // String table: the title picture's texts.

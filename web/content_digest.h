@@ -1,4 +1,4 @@
-// The SHA-256 of a file in the download area, by the platform's CryptoAPI.
+// The SHA-256 of a file in the download area.
 #ifndef ZELTA_WEB_CONTENT_DIGEST_H
 #define ZELTA_WEB_CONTENT_DIGEST_H
 
@@ -8,9 +8,8 @@
 #include "web/transfer_outcome.h"
 
 // Reads the whole file at `path` through `buffer` (its `size` bytes) and
-// gives its digest and length in *sum. TransferDone, TransferLocalRead when
-// the file cannot be read, TransferNoHashing when the platform offers no
-// SHA-256.
+// gives its digest and length in *sum. TransferDone, or TransferLocalRead
+// when the file cannot be read.
 TransferOutcome DigestOfFile(const char* path, char* buffer, DWORD size, ContentChecksum* sum);
 
 #endif

@@ -29,8 +29,6 @@ int FailureReasonStringId(TransferOutcome outcome, int status) {
       return IDS_REASON_NO_CHECKSUM;
     case TransferBadChecksumList:
       return IDS_REASON_BAD_CHECKSUM_LIST;
-    case TransferNoHashing:
-      return IDS_REASON_NO_HASHING;
     case TransferBadCatalogue:
       return IDS_REASON_BAD_SIZE;
     default:

@@ -21,7 +21,6 @@ enum TransferOutcome {
   TransferBadContent,      // the file's content is not what the checksum list says, twice
   TransferNoChecksum,      // the checksum list has no line (or two lines) for the file
   TransferBadChecksumList, // the checksum list cannot be read
-  TransferNoHashing,       // the platform computes no SHA-256
   TransferBadCatalogue,    // the catalogue gives a size no file can have
   TransferRangeUnusable,   // a range answer cannot continue the stored bytes: the whole file is asked for
 };

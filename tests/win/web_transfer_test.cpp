@@ -348,8 +348,8 @@ struct TwoDiscs {
   static std::string Line(const std::string& real, const std::string& source) {
     return Sha256Hex(real) + " " + std::to_string(real.size()) + " " + source + "\r\n";
   }
-  // Through the platform's CryptoAPI, as a vendor's tool would not: a fault
-  // in the installer's own use of it still shows as a mismatch.
+  // Through the platform's CryptoAPI, not the installer's own SHA-256: a
+  // fault in that still shows as a mismatch.
   static std::string Sha256Hex(const std::string& bytes) {
     HCRYPTPROV provider = 0;
     HCRYPTHASH hash = 0;

@@ -1,8 +1,7 @@
-// check-server without a network: the answer rules, the file walk, the
-// digest and the report format.
+// check-server without a network: the answer rules, the file walk and the
+// report format.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -13,7 +12,6 @@
 #include "tools/distribution/zelta-dist/check_report.h"
 #include "tools/distribution/zelta-dist/installer_urls.h"
 #include "tools/distribution/zelta-dist/server_files.h"
-#include "tools/distribution/zelta-dist/sha256.h"
 #include "web/vendor_paths.h"
 
 namespace {
@@ -38,33 +36,6 @@ std::string Described(const Findings& findings) {
 
 const std::pair<std::string, std::string> Tag{"ETag", "\"5e1-28\""};
 const std::pair<std::string, std::string> Date{"Last-Modified", "Mon, 04 Nov 2019 10:00:00 GMT"};
-
-TEST(Sha256, KnownDigestsWholeAndInPieces) {
-  struct Case {
-    std::string data, hex;
-  } cases[] = {
-      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
-      {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
-  };
-  for (const Case& c : cases) {
-    Sha256 whole;
-    Sha256Begin(whole);
-    Sha256Add(whole, c.data.data(), c.data.size());
-    EXPECT_EQ(Sha256Hex(whole), c.hex) << c.data.size() << " bytes";
-    // Pieces that straddle the 64-byte blocks give the same digest.
-    for (size_t piece : {1, 7, 63, 64, 65, 1000}) {
-      Sha256 split;
-      Sha256Begin(split);
-      for (size_t at = 0; at < c.data.size(); at += piece) {
-        Sha256Add(split, c.data.data() + at, std::min(piece, c.data.size() - at));
-      }
-      EXPECT_EQ(Sha256Hex(split), c.hex) << c.data.size() << " bytes in pieces of " << piece;
-    }
-  }
-}
 
 const char WeakTagOnly[] =
     "warning: a weak ETag: the installer cannot resume the file (If-Range needs a strong one, and where a tag was "

@@ -14,7 +14,7 @@
 #include "tools/distribution/zelta-dist/http_batch.h"
 #include "tools/distribution/zelta-dist/installer_urls.h"
 #include "tools/distribution/zelta-dist/server_files.h"
-#include "tools/distribution/zelta-dist/sha256.h"
+#include "tools/distribution/zelta-dist/file_sha256.h"
 #include "web/transfer_text.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "tools/distribution/zelta-dist/sha256.h"
+#include "tools/distribution/zelta-dist/file_sha256.h"
 #include "tools/distribution/zelta-dist/server_files.h"
 #include "web/content_checksum.h"
 #include "web/transfer_text.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tools/distribution/zelta-dist/distribution.h"
-#include "tools/distribution/zelta-dist/sha256.h"
+#include "tools/distribution/zelta-dist/file_sha256.h"
 #include "web/transfer_text.h"
 #include "web/vendor_paths.h"
 

@@ -7,7 +7,7 @@
 #include "tools/distribution/zelta-dist/checksum_lists.h"
 #include "tools/distribution/zelta-dist/cp1250.h"
 #include "tools/distribution/zelta-dist/distribution.h"
-#include "tools/distribution/zelta-dist/sha256.h"
+#include "tools/distribution/zelta-dist/file_sha256.h"
 #include "web/transfer_text.h"
 
 namespace {

@@ -1,20 +1,12 @@
-// SHA-256 of a byte stream, fed in pieces as they arrive, so that a file
-// on two hosts can be compared without keeping either copy.
-#ifndef ZELTA_VENDOR_DIST_SHA256_H
-#define ZELTA_VENDOR_DIST_SHA256_H
+// SHA-256 (common/sha256.h) in the vendor tools' terms: as hex text, and of
+// a file as the site or the installer's download area holds it.
+#ifndef ZELTA_VENDOR_DIST_FILE_SHA256_H
+#define ZELTA_VENDOR_DIST_FILE_SHA256_H
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
-struct Sha256 {
-  uint32_t state[8];
-  uint64_t total;          // bytes fed so far
-  unsigned char block[64]; // the part of a block not yet taken
-};
-
-void Sha256Begin(Sha256& hash);
-void Sha256Add(Sha256& hash, const void* data, size_t size);
+#include "common/sha256.h"
 
 // The digest as 64 lower-case hex digits. `hash` is used up.
 std::string Sha256Hex(Sha256& hash);
