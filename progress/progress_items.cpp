@@ -51,22 +51,20 @@ struct Slot {
   char* Latest;
   char* Shown;
   size_t Size;
+  int Index;  // in Waiting and ShownKnown
 };
 
 // The record of an often written item; false for the others.
-bool SlotOf(int item, Slot* slot, int* index) {
+bool SlotOf(int item, Slot* slot) {
   switch (item) {
     case IDC_FILE_LINE:
-      *slot = {Items.FileLine.Latest, Items.FileLine.Shown, sizeof Items.FileLine.Latest};
-      *index = 0;
+      *slot = {Items.FileLine.Latest, Items.FileLine.Shown, sizeof Items.FileLine.Latest, 0};
       return true;
     case IDC_ACTIVITY_MARK:
-      *slot = {Items.ActivityMark.Latest, Items.ActivityMark.Shown, sizeof Items.ActivityMark.Latest};
-      *index = 1;
+      *slot = {Items.ActivityMark.Latest, Items.ActivityMark.Shown, sizeof Items.ActivityMark.Latest, 1};
       return true;
     case IDC_PERCENT:
-      *slot = {Items.Percent.Latest, Items.Percent.Shown, sizeof Items.Percent.Latest};
-      *index = 2;
+      *slot = {Items.Percent.Latest, Items.Percent.Shown, sizeof Items.Percent.Latest, 2};
       return true;
     default:
       return false;
@@ -105,8 +103,7 @@ void DrawLatest() {
   FollowDialog();
   for (int i = 0; i < 3; ++i) {
     Slot slot = {};
-    int index = 0;
-    SlotOf(OftenWritten[i], &slot, &index);
+    SlotOf(OftenWritten[i], &slot);
     if (!Items.Waiting[i]) continue;
     Items.Waiting[i] = false;
     draw[i] = !Items.ShownKnown[i] || strcmp(slot.Shown, slot.Latest) != 0;
@@ -182,12 +179,12 @@ void ShowProgressItem(int item, const char* text) {
   AcquireSRWLockExclusive(&Lock);
   FollowDialog();
   Slot slot = {};
-  int i = 0;
-  if (!SlotOf(item, &slot, &i) || strlen(text) >= slot.Size) {
+  if (!SlotOf(item, &slot) || strlen(text) >= slot.Size) {
     ReleaseSRWLockExclusive(&Lock);
     ShowProgressStep(item, text);
     return;
   }
+  int i = slot.Index;
   const char* now = Items.Waiting[i] ? slot.Latest : (Items.ShownKnown[i] ? slot.Shown : nullptr);
   if (now != nullptr && strcmp(now, text) == 0) {
     ReleaseSRWLockExclusive(&Lock);
@@ -237,8 +234,8 @@ void ShowProgressStep(int item, const char* text) {
   AcquireSRWLockExclusive(&Lock);
   FollowDialog();
   Slot slot = {};
-  int i = 0;
-  if (SlotOf(item, &slot, &i)) {
+  if (SlotOf(item, &slot)) {
+    int i = slot.Index;
     Items.Waiting[i] = false;
     Items.ShownKnown[i] = strlen(text) < slot.Size;
     if (Items.ShownKnown[i]) TextCopy(slot.Shown, slot.Size, text);
